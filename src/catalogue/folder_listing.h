@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tramlet {
+
+// The names of one folder, read once and matched against as many search
+// patterns as needed: a month scan asks 31 questions of the same listing.
+class FolderListing {
+public:
+    FolderListing() = default;
+    // A folder that is missing or unreadable lists as empty.
+    static FolderListing Read(const std::string& folder);
+
+    // Names matching the pattern, in the order the folder listing gave them.
+    std::vector<std::string> Match(std::string_view namePattern) const;
+    const std::vector<std::string>& Names() const { return names_; }
+
+private:
+    std::vector<std::string> names_;
+};
+
+// Splits "folder/pattern" at its last '/', lists the folder and matches.
+std::vector<std::string> FindFiles(std::string_view pathPattern);
+
+}  // namespace tramlet

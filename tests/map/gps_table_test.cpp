@@ -1,0 +1,133 @@
+#include "map/gps_table.h"
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cmath>
+#include <string>
+
+#include "support/temp_dir.h"
+
+namespace tramlet {
+namespace {
+
+struct LineCase {
+    std::string text;
+    int second;  // entry to look at
+    GpsEntry expected;
+};
+
+class GpsLineTest : public testing::TestWithParam<LineCase> {};
+
+TEST_P(GpsLineTest, StoresWhatTheLinesCarry) {
+    const LineCase& c = GetParam();
+    GpsTable table;
+    table.LoadGpsText(c.text);
+    const GpsEntry& e = table.FindGpsFix(c.second);
+    EXPECT_EQ(e.present, c.expected.present);
+    EXPECT_DOUBLE_EQ(e.value1, c.expected.value1);
+    EXPECT_DOUBLE_EQ(e.value2, c.expected.value2);
+    EXPECT_DOUBLE_EQ(e.value3, c.expected.value3);
+    EXPECT_DOUBLE_EQ(e.value4, c.expected.value4);
+}
+
+// Expected entries are written {present, value3, value4, value1, value2}.
+INSTANTIATE_TEST_SUITE_P(
+    Lines, GpsLineTest,
+    testing::Values(
+        LineCase{"142305 37.566500 126.978000 45 180\n", 51785, {1, 45, 180, 37.5665, 126.978}},
+        LineCase{"142305\t  37.566500   126.978000\t45 180\r\n", 51785, {1, 45, 180, 37.5665, 126.978}},
+        LineCase{"   142305 1 2 3 4 5 6 7\n", 51785, {1, 3, 4, 1, 2}},
+        LineCase{"100000\n", 36000, {1, 0, 0, 0, 0}},
+        LineCase{"100000 1 2 3 4\n100000 5 6\n", 36000, {1, 3, 4, 5, 6}},
+        // Only the sum is tested: 10:75:00 is 40500.
+        LineCase{"107500 1 2 3 4\n", 40500, {1, 3, 4, 1, 2}},
+        LineCase{"235960 1 2 3 4\n", 0, {0, 0, 0, 0, 0}},
+        LineCase{"235959 1 2 3 4", 86399, {1, 3, 4, 1, 2}},
+        // atof rules: the leading number, 0 when there is none.
+        LineCase{"100000 12.5abc north -7 +2e1\n", 36000, {1, -7, 20, 12.5, 0}},
+        LineCase{"100000 0x10 .5 -.25 1e999\n", 36000, {1, -0.25, HUGE_VAL, 16, 0.5}},
+        // A time token that is not three numbers skips its line.
+        LineCase{"10:00:00 1 2 3 4\n", 36000, {0, 0, 0, 0, 0}},
+        LineCase{"1000 1 2 3 4\n", 600, {0, 0, 0, 0, 0}},
+        LineCase{"-10000 1 2 3 4\n", 0, {0, 0, 0, 0, 0}},
+        // Text after a NUL byte is not part of the line.
+        LineCase{std::string("100000 1\0 2 3 4\n", 16), 36000, {1, 0, 0, 1, 0}}));
+
+TEST(GpsTable, AnOverlongLineStaysOneLine) {
+    // The tail of a long line must not be read as a fix of its own.
+    std::string log = "100000 1 2 3 4 " + std::string(300, 'x') + " 120000 9 9 9 9\n";
+    log += "100001 " + std::string(5'000'000, '7') + " 5\n";
+    GpsTable table;
+    table.LoadGpsText(log);
+    EXPECT_EQ(table.FindGpsFix(43200).present, 0);
+    EXPECT_EQ(table.FindGpsFix(36000).value1, 1);
+    const GpsEntry& longFix = table.FindGpsFix(36001);
+    EXPECT_EQ(longFix.present, 1);
+    EXPECT_GT(longFix.value1, 1e200);  // read by its first digits, memory stays bounded
+    EXPECT_EQ(longFix.value2, 5);
+}
+
+TEST(GpsTable, LookupLooksForwardAtMost601Seconds) {
+    GpsTable table;
+    table.LoadGpsText("101001 1 2 3 4\n");  // second 36601
+    EXPECT_EQ(table.FindGpsFix(36000).value1, 1);
+    EXPECT_EQ(table.FindGpsFix(36601).value1, 1);
+    EXPECT_EQ(table.FindGpsFix(36602).present, 0);
+
+    table.LoadGpsText("101002 1 2 3 4\n");  // second 36602, one too far
+    const GpsEntry& none = table.FindGpsFix(36000);
+    EXPECT_EQ(none.present, 0);
+    EXPECT_EQ(none.value1, 0);
+    EXPECT_EQ(table.FindGpsFix(36001).value1, 1);
+}
+
+TEST(GpsTable, LookupPastTheLastFixFallsBackToMidnight) {
+    GpsTable table;
+    table.LoadGpsText("230000 1 2 3 4\n000000 8 9\n");
+    EXPECT_EQ(table.FindGpsFix(85800).value1, 8);
+    EXPECT_EQ(table.FindGpsFix(86400).value1, 8);
+    EXPECT_EQ(table.FindGpsFix(-5).value1, 8);
+    EXPECT_EQ(table.FindGpsFix(82800).value1, 1);
+    // Never looks back, even one second.
+    EXPECT_EQ(table.FindGpsFix(82801).present, 0);
+}
+
+TEST(GpsTable, LoadingADayWithoutALogForgetsTheDayBefore) {
+    test::TempDir card;
+    card.Write("gps/20120305.gps", "142305 37.566500 126.978000 45 180\n");
+    GpsTable table;
+    table.LoadGpsLog(card.Root(), 2012, 3, 5);
+    EXPECT_EQ(table.FindGpsFix(51785).present, 1);
+    table.LoadGpsLog(card.Root(), 2012, 3, 6);
+    EXPECT_EQ(table.FindGpsFix(51785).present, 0);
+    EXPECT_EQ(table.FindGpsFix(0).present, 0);
+}
+
+TEST(GpsTable, NumbersIgnoreTheUsersLocale) {
+    const char* previous = std::setlocale(LC_NUMERIC, nullptr);
+    const std::string saved = previous ? previous : "C";
+    if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8") && !std::setlocale(LC_NUMERIC, "fr_FR.UTF-8")) {
+        GTEST_SKIP() << "no locale with a decimal comma installed";
+    }
+    GpsTable table;
+    table.LoadGpsText("142305 37.566500 126,978000\n");
+    EXPECT_DOUBLE_EQ(table.FindGpsFix(51785).value1, 37.5665);
+    EXPECT_DOUBLE_EQ(table.FindGpsFix(51785).value2, 126);
+    std::setlocale(LC_NUMERIC, saved.c_str());
+}
+
+TEST(GpsTable, HostileFilesStayInsideTheTable) {
+    test::TempDir card;
+    std::string binary;
+    for (int i = 0; i < 1 << 20; ++i) binary.push_back(static_cast<char>((i * 2654435761u) >> 13));
+    card.Write("gps/20120305.gps", binary);
+    card.Write("gps/20120306.gps", "");
+    GpsTable table;
+    table.LoadGpsLog(card.Root(), 2012, 3, 5);
+    table.LoadGpsLog(card.Root(), 2012, 3, 6);
+    EXPECT_EQ(table.FindGpsFix(0).present, 0);
+}
+
+}  // namespace
+}  // namespace tramlet
