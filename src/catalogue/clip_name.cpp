@@ -11,12 +11,13 @@ namespace {
 // One "%Nd" conversion: optional sign (counted in the width), then digits.
 // Saturates instead of overflowing so hostile names stay defined behaviour.
 class FieldReader {
-public:
+  public:
     explicit FieldReader(std::string_view text) : text_(text) {}
 
     bool ReadNumber(int maxWidth, int& out) {
         size_t pos = pos_;
-        while (pos < text_.size() && IsSpace(text_[pos])) ++pos;  // as %d does, outside the width
+        while (pos < text_.size() && IsSpace(text_[pos]))
+            ++pos;  // as %d does, outside the width
         const size_t limit = maxWidth > 0 ? pos + static_cast<size_t>(maxWidth) : text_.size();
         bool negative = false;
         if (pos < text_.size() && pos < limit && (text_[pos] == '+' || text_[pos] == '-')) {
@@ -26,24 +27,28 @@ public:
         long long value = 0;
         size_t digits = 0;
         while (pos < text_.size() && pos < limit && IsDigit(text_[pos])) {
-            if (value < std::numeric_limits<int>::max()) value = value * 10 + (text_[pos] - '0');
+            if (value < std::numeric_limits<int>::max())
+                value = value * 10 + (text_[pos] - '0');
             ++pos;
             ++digits;
         }
-        if (digits == 0) return false;
-        if (value > std::numeric_limits<int>::max()) value = std::numeric_limits<int>::max();
+        if (digits == 0)
+            return false;
+        if (value > std::numeric_limits<int>::max())
+            value = std::numeric_limits<int>::max();
         out = static_cast<int>(negative ? -value : value);
         pos_ = pos;
         return true;
     }
 
     bool ReadLiteral(char c) {
-        if (pos_ >= text_.size() || text_[pos_] != c) return false;
+        if (pos_ >= text_.size() || text_[pos_] != c)
+            return false;
         ++pos_;
         return true;
     }
 
-private:
+  private:
     static bool IsDigit(char c) { return c >= '0' && c <= '9'; }
     static bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
@@ -53,7 +58,9 @@ private:
 
 }  // namespace
 
-std::string ClipName::Stamp() const { return StartStamp(year, month, day, hour, minute, second); }
+std::string ClipName::Stamp() const {
+    return StartStamp(year, month, day, hour, minute, second);
+}
 
 std::string ClipName::FileName() const {
     char buf[96];
@@ -69,7 +76,8 @@ std::optional<ClipName> ParseClipName(std::string_view name) {
                     in.ReadNumber(2, c.minute) && in.ReadNumber(2, c.second) &&
                     in.ReadLiteral('-') && in.ReadNumber(0, c.channel) && in.ReadLiteral('-') &&
                     in.ReadNumber(0, c.duration);
-    if (!ok) return std::nullopt;
+    if (!ok)
+        return std::nullopt;
     return c;
 }
 

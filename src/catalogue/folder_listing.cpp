@@ -11,10 +11,12 @@ namespace tramlet {
 FolderListing FolderListing::Read(const std::string& folder) {
     FolderListing listing;
     std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folder.c_str()), closedir);
-    if (!dir) return listing;
+    if (!dir)
+        return listing;
     while (const dirent* entry = readdir(dir.get())) {
         const std::string_view name = entry->d_name;
-        if (name == "." || name == "..") continue;
+        if (name == "." || name == "..")
+            continue;
         listing.names_.emplace_back(name);
     }
     return listing;
@@ -23,18 +25,22 @@ FolderListing FolderListing::Read(const std::string& folder) {
 std::vector<std::string> FolderListing::Match(std::string_view namePattern) const {
     std::vector<std::string> found;
     for (const std::string& name : names_) {
-        if (MatchesWildcard(namePattern, name)) found.push_back(name);
+        if (MatchesWildcard(namePattern, name))
+            found.push_back(name);
     }
     return found;
+}
+
+std::string_view PatternName(std::string_view pathPattern) {
+    const size_t slash = pathPattern.rfind('/');
+    return slash == std::string_view::npos ? pathPattern : pathPattern.substr(slash + 1);
 }
 
 std::vector<std::string> FindFiles(std::string_view pathPattern) {
     const size_t slash = pathPattern.rfind('/');
     const std::string folder =
         slash == std::string_view::npos ? "." : std::string(pathPattern.substr(0, slash));
-    const std::string_view namePattern =
-        slash == std::string_view::npos ? pathPattern : pathPattern.substr(slash + 1);
-    return FolderListing::Read(folder.empty() ? "/" : folder).Match(namePattern);
+    return FolderListing::Read(folder.empty() ? "/" : folder).Match(PatternName(pathPattern));
 }
 
 }  // namespace tramlet

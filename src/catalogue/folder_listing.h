@@ -9,7 +9,7 @@ namespace tramlet {
 // The names of one folder, read once and matched against as many search
 // patterns as needed: a month scan asks 31 questions of the same listing.
 class FolderListing {
-public:
+  public:
     FolderListing() = default;
     // A folder that is missing or unreadable lists as empty.
     static FolderListing Read(const std::string& folder);
@@ -18,11 +18,14 @@ public:
     std::vector<std::string> Match(std::string_view namePattern) const;
     const std::vector<std::string>& Names() const { return names_; }
 
-private:
+  private:
     std::vector<std::string> names_;
 };
 
-// Splits "folder/pattern" at its last '/', lists the folder and matches.
+// The name part of "folder/pattern": what a listing of the folder is matched with.
+std::string_view PatternName(std::string_view pathPattern);
+
+// Lists the folder part of "folder/pattern" and matches its name part.
 std::vector<std::string> FindFiles(std::string_view pathPattern);
 
 }  // namespace tramlet

@@ -19,11 +19,15 @@ namespace {
     return out;
 }
 
-std::string Root(std::string_view root) { return std::string(root); }
+std::string Root(std::string_view root) {
+    return std::string(root);
+}
 
 }  // namespace
 
-std::string AllClipsPattern(std::string_view root) { return Root(root) + "video/*.avi"; }
+std::string AllClipsPattern(std::string_view root) {
+    return Root(root) + "video/*.avi";
+}
 
 std::string AllClipsByShapePattern(std::string_view root) {
     return Root(root) + "video/*-*-*-*.avi";
@@ -62,9 +66,13 @@ std::string GpsLogPath(std::string_view root, int year, int month, int day) {
     return Root(root) + Format("gps/%04d%02d%02d.gps", year, month, day);
 }
 
-std::string VideoFolder(std::string_view root) { return Root(root) + "video"; }
+std::string VideoFolder(std::string_view root) {
+    return Root(root) + "video";
+}
 
-std::string GpsFolder(std::string_view root) { return Root(root) + "gps"; }
+std::string GpsFolder(std::string_view root) {
+    return Root(root) + "gps";
+}
 
 std::string StartStamp(int year, int month, int day, int hour, int minute, int second) {
     return Format("%04d%02d%02d-%02d%02d%02d", year, month, day, hour, minute, second);

@@ -3,9 +3,13 @@
 namespace tramlet {
 namespace {
 
-char Fold(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char Fold(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
-bool SameFolded(char a, char b) { return Fold(a) == Fold(b); }
+bool SameFolded(char a, char b) {
+    return Fold(a) == Fold(b);
+}
 
 }  // namespace
 
@@ -30,7 +34,8 @@ bool MatchesWildcard(std::string_view pattern, std::string_view name) {
             return false;
         }
     }
-    while (p < pattern.size() && pattern[p] == '*') ++p;
+    while (p < pattern.size() && pattern[p] == '*')
+        ++p;
     return p == pattern.size();
 }
 

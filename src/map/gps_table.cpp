@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
 
@@ -13,11 +15,34 @@ namespace tramlet {
 namespace {
 
 constexpr int kTokensUsed = 5;
-// Keeps memory bounded on hostile logs: a longer token is read by its first
-// characters, more than any real coordinate has.
-constexpr size_t kMaxTokenLength = 256;
+// Keeps memory bounded on hostile logs: a line is read by its first 64 KiB,
+// far more than five numbers need; the rest of it is ignored, never taken for
+// a line of its own.
+constexpr size_t kMaxLineLength = 64 * 1024;
 
-bool IsSeparator(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool IsSeparator(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+// strtok's view of a line: runs of separators split it, and it ends at a NUL.
+int SplitTokens(std::string_view line, std::array<std::string_view, kTokensUsed>& tokens) {
+    if (const void* nul = std::memchr(line.data(), '\0', line.size())) {
+        line = line.substr(0, static_cast<size_t>(static_cast<const char*>(nul) - line.data()));
+    }
+    int count = 0;
+    size_t pos = 0;
+    while (count < kTokensUsed) {
+        while (pos < line.size() && IsSeparator(line[pos]))
+            ++pos;
+        if (pos == line.size())
+            break;
+        const size_t start = pos;
+        while (pos < line.size() && !IsSeparator(line[pos]))
+            ++pos;
+        tokens[count++] = line.substr(start, pos - start);
+    }
+    return count;
+}
 
 // The time token as three numbers of at most two characters each (a sign
 // counts toward the width, as in a formatted read). Fewer than three numbers
@@ -37,7 +62,8 @@ bool ParseTimeToken(std::string_view token, int& secondOfDay) {
             value = value * 10 + (token[pos] - '0');
             ++digits;
         }
-        if (digits == 0) return false;
+        if (digits == 0)
+            return false;
         part = negative ? -value : value;
     }
     secondOfDay = parts[0] * 3600 + parts[1] * 60 + parts[2];
@@ -46,83 +72,75 @@ bool ParseTimeToken(std::string_view token, int& secondOfDay) {
 
 }  // namespace
 
-// Splits a stream of log text into lines and the first five tokens of each,
-// whatever the length of the line: a long line stays one line.
+// Cuts a stream of log text into lines, whatever their length: only a line
+// that straddles two reads is copied, and only its first kMaxLineLength bytes.
 class GpsTable::LineReader {
-public:
+  public:
     explicit LineReader(GpsTable& table) : table_(table) {}
 
     void Feed(std::string_view text) {
-        for (const char c : text) {
-            if (c == '\n') {
-                EndLine();
-            } else if (IsSeparator(c)) {
-                inToken_ = false;
-            } else if (c == '\0') {
-                lineCut_ = true;  // text after a NUL is not part of the line's string
-                inToken_ = false;
-            } else if (!lineCut_) {
-                AddChar(c);
+        while (!text.empty()) {
+            const void* newline = std::memchr(text.data(), '\n', text.size());
+            const size_t length =
+                newline ? static_cast<size_t>(static_cast<const char*>(newline) - text.data())
+                        : text.size();
+            const std::string_view piece = text.substr(0, length);
+            if (newline && partial_.empty()) {
+                table_.StoreLine(piece);
+            } else {
+                partial_.append(
+                    piece.substr(0, kMaxLineLength - std::min(kMaxLineLength, partial_.size())));
+                if (newline)
+                    Finish();
             }
+            text.remove_prefix(newline ? length + 1 : length);
         }
     }
 
-    void EndLine() {
-        const int used = std::min(count_, kTokensUsed);
-        if (used > 0) {
-            std::array<std::string_view, kTokensUsed> views;
-            for (int i = 0; i < used; ++i) views[i] = tokens_[i];
-            int second = 0;
-            if (ParseTimeToken(views[0], second)) table_.Store(second, views.data() + 1, used - 1);
-        }
-        for (std::string& token : tokens_) token.clear();
-        count_ = 0;
-        inToken_ = false;
-        lineCut_ = false;
+    void Finish() {
+        table_.StoreLine(partial_);
+        partial_.clear();
     }
 
-private:
-    void AddChar(char c) {
-        if (!inToken_) {
-            inToken_ = true;
-            ++count_;
-        }
-        if (count_ > kTokensUsed) return;
-        std::string& token = tokens_[count_ - 1];
-        if (token.size() < kMaxTokenLength) token.push_back(c);
-    }
-
+  private:
     GpsTable& table_;
-    std::array<std::string, kTokensUsed> tokens_;
-    int count_ = 0;  // tokens begun on this line, including ignored ones
-    bool inToken_ = false;
-    bool lineCut_ = false;
+    std::string partial_;
 };
 
 GpsTable::GpsTable() : entries_(kSecondsPerDay) {}
 
-void GpsTable::ClearGpsTable() { std::fill(entries_.begin(), entries_.end(), GpsEntry{}); }
+void GpsTable::ClearGpsTable() {
+    std::fill(entries_.begin(), entries_.end(), GpsEntry{});
+}
 
-void GpsTable::Store(int secondOfDay, const std::string_view* values, int count) {
-    if (secondOfDay < 0 || secondOfDay >= kSecondsPerDay) return;
-    GpsEntry& entry = entries_[secondOfDay];
+void GpsTable::StoreLine(std::string_view line) {
+    std::array<std::string_view, kTokensUsed> tokens;
+    const int count = SplitTokens(line.substr(0, kMaxLineLength), tokens);
+    int second = 0;
+    if (count == 0 || !ParseTimeToken(tokens[0], second))
+        return;
+    if (second < 0 || second >= kSecondsPerDay)
+        return;
+    GpsEntry& entry = entries_[second];
     entry.present = 1;
-    double* fields[4] = {&entry.value1, &entry.value2, &entry.value3, &entry.value4};
-    for (int i = 0; i < count && i < 4; ++i) *fields[i] = ParseCNumber(values[i]);
+    double* const values[] = {&entry.value1, &entry.value2, &entry.value3, &entry.value4};
+    for (int i = 1; i < count; ++i)
+        *values[i - 1] = ParseCNumber(tokens[i]);
 }
 
 void GpsTable::LoadGpsText(std::string_view text) {
     ClearGpsTable();
     LineReader reader(*this);
     reader.Feed(text);
-    reader.EndLine();
+    reader.Finish();
 }
 
 void GpsTable::LoadGpsLog(std::string_view dataRoot, int year, int month, int day) {
     ClearGpsTable();
     const std::string path = GpsLogPath(dataRoot, year, month, day);
     std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
-    if (!file) return;
+    if (!file)
+        return;
     LineReader reader(*this);
     std::vector<char> block(1 << 16);
     size_t got = 0;
@@ -130,21 +148,23 @@ void GpsTable::LoadGpsLog(std::string_view dataRoot, int year, int month, int da
         reader.Feed(std::string_view(block.data(), got));
     }
     // A read error ends the log; what was read so far stays.
-    reader.EndLine();
+    reader.Finish();
 }
 
 const GpsEntry& GpsTable::FindGpsFix(int secondOfDay) const {
-    if (secondOfDay < 0 || secondOfDay >= kSecondsPerDay) return entries_[0];
+    if (secondOfDay < 0 || secondOfDay >= kSecondsPerDay)
+        return entries_[0];
     const int last = secondOfDay + kLookAhead - 1;
     for (int s = secondOfDay; s <= last && s < kSecondsPerDay; ++s) {
-        if (entries_[s].present) return entries_[s];
+        if (entries_[s].present)
+            return entries_[s];
     }
     return last < kSecondsPerDay ? entries_[last] : entries_[0];
 }
 
 int GpsTable::FixCount() const {
-    return static_cast<int>(
-        std::count_if(entries_.begin(), entries_.end(), [](const GpsEntry& e) { return e.present; }));
+    return static_cast<int>(std::count_if(entries_.begin(), entries_.end(),
+                                          [](const GpsEntry& e) { return e.present; }));
 }
 
 GpsTable& TheGpsTable() {

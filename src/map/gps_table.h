@@ -19,7 +19,7 @@ struct GpsEntry {
 // The fixes of one day, one entry per second, so that the position at any
 // moment is an index away. Allocated once; loading a day replaces it whole.
 class GpsTable {
-public:
+  public:
     static constexpr int kSecondsPerDay = 86400;
     static constexpr int kLookAhead = 602;
 
@@ -35,9 +35,9 @@ public:
     // Seconds of the day that have a fix.
     int FixCount() const;
 
-private:
+  private:
     class LineReader;
-    void Store(int secondOfDay, const std::string_view* values, int count);
+    void StoreLine(std::string_view line);
 
     std::vector<GpsEntry> entries_;
 };

@@ -13,13 +13,18 @@ struct ParseCase {
     ClipName expected;
 };
 
+void PrintTo(const ParseCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class ParseClipNameTest : public testing::TestWithParam<ParseCase> {};
 
 TEST_P(ParseClipNameTest, ReadsFieldsLikeAFormattedRead) {
     const ParseCase& c = GetParam();
     const auto parsed = ParseClipName(c.name);
     ASSERT_EQ(parsed.has_value(), c.isClip) << c.name;
-    if (!c.isClip) return;
+    if (!c.isClip)
+        return;
     const ClipName& e = c.expected;
     EXPECT_EQ(parsed->year, e.year);
     EXPECT_EQ(parsed->month, e.month);
@@ -33,29 +38,28 @@ TEST_P(ParseClipNameTest, ReadsFieldsLikeAFormattedRead) {
 
 INSTANTIATE_TEST_SUITE_P(
     Names, ParseClipNameTest,
-    testing::Values(
-        ParseCase{"20120305-142233-2-60.avi", true, {2012, 3, 5, 14, 22, 33, 2, 60}},
-        ParseCase{"20120305-142233-1-0.avi", true, {2012, 3, 5, 14, 22, 33, 1, 0}},
-        ParseCase{"20120305-142233-5-60.avi", true, {2012, 3, 5, 14, 22, 33, 5, 60}},
-        ParseCase{"20120305-142233-12-3600.avi", true, {2012, 3, 5, 14, 22, 33, 12, 3600}},
-        // Widths are maxima: a group ends early at a non-digit.
-        ParseCase{"2012035-142233-1-60.avi", true, {2012, 3, 5, 14, 22, 33, 1, 60}},
-        ParseCase{"2012-3-5-1-60.avi", false, {}},
-        ParseCase{"20120305-1-1-60.avi", false, {}},
-        // Seven numbers are not a clip.
-        ParseCase{"20120305-142233-1.avi", false, {}},
-        ParseCase{"20120305-142233-1-.avi", false, {}},
-        ParseCase{"video.avi", false, {}},
-        ParseCase{"", false, {}},
-        // The extension is not checked again after the search.
-        ParseCase{"20120305-142233-3-59.AVI", true, {2012, 3, 5, 14, 22, 33, 3, 59}},
-        ParseCase{"20120305-142233-3-59", true, {2012, 3, 5, 14, 22, 33, 3, 59}},
-        // Signs take a place of the width, as in a formatted read.
-        ParseCase{"20120305-142233--1-60.avi", true, {2012, 3, 5, 14, 22, 33, -1, 60}},
-        // Huge numbers saturate instead of wrapping.
-        ParseCase{"20120305-142233-1-99999999999999.avi",
-                  true,
-                  {2012, 3, 5, 14, 22, 33, 1, 2147483647}}));
+    testing::Values(ParseCase{"20120305-142233-2-60.avi", true, {2012, 3, 5, 14, 22, 33, 2, 60}},
+                    ParseCase{"20120305-142233-1-0.avi", true, {2012, 3, 5, 14, 22, 33, 1, 0}},
+                    ParseCase{"20120305-142233-5-60.avi", true, {2012, 3, 5, 14, 22, 33, 5, 60}},
+                    ParseCase{
+                        "20120305-142233-12-3600.avi", true, {2012, 3, 5, 14, 22, 33, 12, 3600}},
+                    // Widths are maxima: a group ends early at a non-digit.
+                    ParseCase{"2012035-142233-1-60.avi", true, {2012, 3, 5, 14, 22, 33, 1, 60}},
+                    ParseCase{"2012-3-5-1-60.avi", false, {}},
+                    ParseCase{"20120305-1-1-60.avi", false, {}},
+                    // Seven numbers are not a clip.
+                    ParseCase{"20120305-142233-1.avi", false, {}},
+                    ParseCase{"20120305-142233-1-.avi", false, {}},
+                    ParseCase{"video.avi", false, {}}, ParseCase{"", false, {}},
+                    // The extension is not checked again after the search.
+                    ParseCase{"20120305-142233-3-59.AVI", true, {2012, 3, 5, 14, 22, 33, 3, 59}},
+                    ParseCase{"20120305-142233-3-59", true, {2012, 3, 5, 14, 22, 33, 3, 59}},
+                    // Signs take a place of the width, as in a formatted read.
+                    ParseCase{"20120305-142233--1-60.avi", true, {2012, 3, 5, 14, 22, 33, -1, 60}},
+                    // Huge numbers saturate instead of wrapping.
+                    ParseCase{"20120305-142233-1-99999999999999.avi",
+                              true,
+                              {2012, 3, 5, 14, 22, 33, 1, 2147483647}}));
 
 TEST(ClipName, CoversItsSecondsOfTheDay) {
     const ClipName c = *ParseClipName("20120305-142233-2-60.avi");

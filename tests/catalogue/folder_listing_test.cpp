@@ -17,6 +17,10 @@ struct WildcardCase {
     bool matches;
 };
 
+void PrintTo(const WildcardCase& c, std::ostream* os) {
+    *os << c.pattern << " ~ " << c.name;
+}
+
 class WildcardTest : public testing::TestWithParam<WildcardCase> {};
 
 TEST_P(WildcardTest, MatchesLikeTheRecordersPlatform) {
@@ -26,29 +30,25 @@ TEST_P(WildcardTest, MatchesLikeTheRecordersPlatform) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, WildcardTest,
-    testing::Values(WildcardCase{"*.avi", "20120305-142233-1-60.avi", true},
-                    WildcardCase{"*.avi", "20120305-142233-1-60.AVI", true},
-                    WildcardCase{"*.AVI", "clip.avi", true},
-                    WildcardCase{"*.avi", ".avi", true},
-                    WildcardCase{"*.avi", "clip.avi.part", false},
-                    WildcardCase{"*.avi", "clip.av", false},
-                    WildcardCase{"*-*-*-*.avi", "a-b-c-d.avi", true},
-                    WildcardCase{"*-*-*-*.avi", "---.avi", true},
-                    WildcardCase{"*-*-*-*.avi", "a-b-c.avi", false},
-                    WildcardCase{"20120305-*-*-*.avi", "20120305-142233-1-60.avi", true},
-                    WildcardCase{"20120305-*-*-*.avi", "20120306-142233-1-60.avi", false},
-                    WildcardCase{"20120305-142233-3-*.avi", "20120305-142233-3-59.avi", true},
-                    WildcardCase{"20120305-142233-3-*.avi", "20120305-142233-3-.avi", true},
-                    WildcardCase{"20120305-142233-3-*.avi", "20120305-142233-31-59.avi", false},
-                    WildcardCase{"abc", "ABC", true},
-                    WildcardCase{"abc", "abcd", false},
-                    WildcardCase{"", "", true},
-                    WildcardCase{"*", "", true},
-                    WildcardCase{"", "a", false},
-                    // Only ASCII letters fold; other bytes compare as they are.
-                    WildcardCase{"\xC3\xA4.avi", "\xC3\x84.avi", false},
-                    // Many stars must not explode.
-                    WildcardCase{"*a*a*a*a*a*a*a*a*b", "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa", false}));
+    testing::Values(
+        WildcardCase{"*.avi", "20120305-142233-1-60.avi", true},
+        WildcardCase{"*.avi", "20120305-142233-1-60.AVI", true},
+        WildcardCase{"*.AVI", "clip.avi", true}, WildcardCase{"*.avi", ".avi", true},
+        WildcardCase{"*.avi", "clip.avi.part", false}, WildcardCase{"*.avi", "clip.av", false},
+        WildcardCase{"*-*-*-*.avi", "a-b-c-d.avi", true},
+        WildcardCase{"*-*-*-*.avi", "---.avi", true},
+        WildcardCase{"*-*-*-*.avi", "a-b-c.avi", false},
+        WildcardCase{"20120305-*-*-*.avi", "20120305-142233-1-60.avi", true},
+        WildcardCase{"20120305-*-*-*.avi", "20120306-142233-1-60.avi", false},
+        WildcardCase{"20120305-142233-3-*.avi", "20120305-142233-3-59.avi", true},
+        WildcardCase{"20120305-142233-3-*.avi", "20120305-142233-3-.avi", true},
+        WildcardCase{"20120305-142233-3-*.avi", "20120305-142233-31-59.avi", false},
+        WildcardCase{"abc", "ABC", true}, WildcardCase{"abc", "abcd", false},
+        WildcardCase{"", "", true}, WildcardCase{"*", "", true}, WildcardCase{"", "a", false},
+        // Only ASCII letters fold; other bytes compare as they are.
+        WildcardCase{"\xC3\xA4.avi", "\xC3\x84.avi", false},
+        // Many stars must not explode.
+        WildcardCase{"*a*a*a*a*a*a*a*a*b", "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa", false}));
 
 TEST(FolderListing, MissingFolderIsEmpty) {
     test::TempDir dir;
@@ -80,7 +80,8 @@ TEST(FolderListing, OneListingServesManyPatterns) {
 
 TEST(FolderListing, FindFilesKeepsTheListingOrder) {
     test::TempDir dir;
-    for (int i = 0; i < 20; ++i) dir.Write("video/20120305-1000" + std::to_string(10 + i) + "-1-1.avi", "");
+    for (int i = 0; i < 20; ++i)
+        dir.Write("video/20120305-1000" + std::to_string(10 + i) + "-1-1.avi", "");
     const std::vector<std::string> found = FindFiles(DayClipsPattern(dir.Root(), 2012, 3, 5));
     EXPECT_EQ(found, FolderListing::Read((dir.Path() / "video").string()).Names());
 }

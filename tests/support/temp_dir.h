@@ -8,7 +8,7 @@ namespace tramlet::test {
 
 // A fresh folder for one test, removed with everything in it afterwards.
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -20,7 +20,7 @@ public:
     // Writes a file below the folder, creating folders on the way.
     std::filesystem::path Write(std::string_view relative, std::string_view content) const;
 
-private:
+  private:
     std::filesystem::path path_;
 };
 

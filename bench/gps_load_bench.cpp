@@ -1,0 +1,39 @@
+// Loading a full day's GPS log (one line a second) compared with `wc -l` of
+// the same file.
+#include <sys/stat.h>
+#include <cstdio>
+#include <string>
+
+#include "bench_support.h"
+#include "catalogue/storage_layout.h"
+#include "map/gps_table.h"
+
+namespace {
+
+using namespace tramlet;
+
+void WriteDayLog(const std::string& path) {
+    FILE* out = std::fopen(path.c_str(), "w");
+    if (!out)
+        return;
+    for (int s = 0; s < GpsTable::kSecondsPerDay; ++s) {
+        std::fprintf(out, "%02d%02d%02d %.6f %.6f %d %d\r\n", s / 3600, s / 60 % 60, s % 60,
+                     37.5 + s * 1e-6, 126.9 + s * 2e-6, s % 120, s % 360);
+    }
+    std::fclose(out);
+}
+
+}  // namespace
+
+int main() {
+    bench::ScratchDir card;
+    ::mkdir(GpsFolder(card.Root()).c_str(), 0755);
+    const std::string log = GpsLogPath(card.Root(), 2024, 5, 1);
+    WriteDayLog(log);
+
+    GpsTable table;
+    const double load = bench::BestSeconds(10, [&] { table.LoadGpsLog(card.Root(), 2024, 5, 1); });
+    const double wc = bench::BestCommandSeconds(10, "wc -l " + bench::ShellQuote(log));
+    std::printf("%d fixes loaded\n", table.FixCount());
+    return bench::ReportRatio("load 86,400 lines", load, "wc -l", wc, 3.0) ? 0 : 1;
+}
