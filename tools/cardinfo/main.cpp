@@ -23,20 +23,24 @@ struct Day {
     int unfinished = 0;
 };
 
-int DateKey(const ClipName& c) { return c.year * 10000 + c.month * 100 + c.day; }
+int DateKey(const ClipName& c) {
+    return c.year * 10000 + c.month * 100 + c.day;
+}
 
 std::map<int, Day> ReadDays(const std::string& root) {
     std::map<int, Day> days;
     for (const std::string& name : FindFiles(AllClipsPattern(root))) {
         const auto clip = ParseClipName(name);
-        if (!clip || !clip->HasValidChannel()) continue;
+        if (!clip || !clip->HasValidChannel())
+            continue;
         Day& day = days[DateKey(*clip)];
         if (clip->IsUnfinished()) {
             ++day.unfinished;
             continue;
         }
         Recording& rec = day.recordings[clip->StartSecond()];
-        if (rec.channels.empty()) rec.duration = clip->duration;
+        if (rec.channels.empty())
+            rec.duration = clip->duration;
         rec.channels += std::to_string(clip->channel);
     }
     return days;
@@ -64,9 +68,12 @@ int main(int argc, char** argv) {
         return 2;
     }
     std::string root = argc > 1 ? argv[1] : ".";
-    if (root.back() != '/') root += '/';
+    if (root.back() != '/')
+        root += '/';
     const auto days = ReadDays(root);
-    if (days.empty()) std::printf("No recordings under %svideo\n", root.c_str());
-    for (const auto& [key, day] : days) PrintDay(root, key, day);
+    if (days.empty())
+        std::printf("No recordings under %svideo\n", root.c_str());
+    for (const auto& [key, day] : days)
+        PrintDay(root, key, day);
     return 0;
 }
