@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <vector>
 
 #include "catalogue/day_time.h"
@@ -8,7 +9,7 @@ namespace tramlet {
 
 // The recordings of one day in ascending order of start, one record per start.
 class DayList {
-public:
+  public:
     // Adds the clip of channel index `channel` to the recording that starts at
     // the given second, creating the recording if it is new. Returns the
     // recording, valid until the list next changes, or nullptr for a channel
@@ -17,11 +18,11 @@ public:
     void Clear() { records_.clear(); }
 
     bool empty() const { return records_.empty(); }
-    size_t size() const { return records_.size(); }
+    std::size_t size() const { return records_.size(); }
     std::vector<DayTime>::const_iterator begin() const { return records_.begin(); }
     std::vector<DayTime>::const_iterator end() const { return records_.end(); }
 
-private:
+  private:
     std::vector<DayTime> records_;
 };
 

@@ -1,0 +1,136 @@
+#include "platform/mount_table.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <system_error>
+
+namespace tramlet {
+namespace {
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+bool IsOctalDigit(char c) {
+    return c >= '0' && c <= '7';
+}
+
+// The kernel writes space, tab, newline and backslash in paths as \ooo.
+std::string DecodeOctalEscapes(std::string_view text) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\\' && i + 3 < text.size() && IsOctalDigit(text[i + 1]) &&
+            IsOctalDigit(text[i + 2]) && IsOctalDigit(text[i + 3])) {
+            out += static_cast<char>((text[i + 1] - '0') * 64 + (text[i + 2] - '0') * 8 +
+                                     (text[i + 3] - '0'));
+            i += 3;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+// udev writes unsafe bytes of a label as \xHH.
+std::string DecodeHexEscapes(std::string_view text) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\\' && i + 3 < text.size() && text[i + 1] == 'x' &&
+            HexDigit(text[i + 2]) >= 0 && HexDigit(text[i + 3]) >= 0) {
+            out += static_cast<char>(HexDigit(text[i + 2]) * 16 + HexDigit(text[i + 3]));
+            i += 3;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+std::vector<std::string> SplitFields(const std::string& line) {
+    std::vector<std::string> fields;
+    std::istringstream in(line);
+    std::string field;
+    while (in >> field)
+        fields.push_back(field);
+    return fields;
+}
+
+std::string CanonicalDevice(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::path canonical = std::filesystem::canonical(path, error);
+    return error ? path : canonical.string();
+}
+
+}  // namespace
+
+std::vector<MountedVolume> ParseMountInfo(std::string_view mountInfo) {
+    std::vector<MountedVolume> volumes;
+    std::istringstream lines{std::string(mountInfo)};
+    std::string line;
+    while (std::getline(lines, line)) {
+        // id parent major:minor root mount-point options [optional...] - type source super
+        const std::vector<std::string> fields = SplitFields(line);
+        const auto separator = std::find(fields.begin(), fields.end(), "-");
+        if (fields.size() < 5 || separator == fields.end() || fields.end() - separator < 3)
+            continue;
+        const std::string& source = *(separator + 2);
+        if (source.rfind("/dev/", 0) != 0)
+            continue;
+        volumes.push_back({DecodeOctalEscapes(fields[4]), DecodeOctalEscapes(source), {}});
+    }
+    std::stable_sort(
+        volumes.begin(), volumes.end(),
+        [](const MountedVolume& a, const MountedVolume& b) { return a.mountPath < b.mountPath; });
+    return volumes;
+}
+
+std::map<std::string, std::string> ReadVolumeLabels(const std::string& byLabelFolder) {
+    std::map<std::string, std::string> labels;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(byLabelFolder, error)) {
+        labels[CanonicalDevice(entry.path().string())] =
+            DecodeHexEscapes(entry.path().filename().string());
+    }
+    return labels;
+}
+
+std::vector<MountedVolume> ReadMountedVolumes() {
+    std::ifstream file("/proc/self/mountinfo");
+    std::stringstream text;
+    text << file.rdbuf();
+    std::vector<MountedVolume> volumes = ParseMountInfo(text.str());
+    const std::map<std::string, std::string> labels = ReadVolumeLabels("/dev/disk/by-label");
+    for (MountedVolume& volume : volumes) {
+        const auto label = labels.find(CanonicalDevice(volume.device));
+        if (label != labels.end())
+            volume.label = label->second;
+    }
+    return volumes;
+}
+
+VolumeChange CompareVolumes(const std::vector<MountedVolume>& before,
+                            const std::vector<MountedVolume>& after) {
+    std::set<std::string> oldPaths;
+    std::set<std::string> newPaths;
+    for (const MountedVolume& volume : before)
+        oldPaths.insert(volume.mountPath);
+    for (const MountedVolume& volume : after)
+        newPaths.insert(volume.mountPath);
+    VolumeChange change;
+    for (const std::string& path : newPaths)
+        change.arrived |= !oldPaths.contains(path);
+    for (const std::string& path : oldPaths)
+        change.removed |= !newPaths.contains(path);
+    return change;
+}
+
+}  // namespace tramlet

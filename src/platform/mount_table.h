@@ -1,0 +1,32 @@
+#pragma once
+
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/mounted_volume.h"
+
+namespace tramlet {
+
+// The mounts of block devices in a /proc/<pid>/mountinfo text, in mount-path
+// order, without labels. Pseudo and memory file systems are left out: they
+// come and go with containers and services, not with cards.
+std::vector<MountedVolume> ParseMountInfo(std::string_view mountInfo);
+
+// Device path -> label, from a folder of label-named links such as
+// /dev/disk/by-label.
+std::map<std::string, std::string> ReadVolumeLabels(const std::string& byLabelFolder);
+
+// The mounted volumes of this process with their labels.
+std::vector<MountedVolume> ReadMountedVolumes();
+
+struct VolumeChange {
+    bool arrived = false;  // a mount path that was not there before
+    bool removed = false;  // a mount path that is gone
+};
+
+VolumeChange CompareVolumes(const std::vector<MountedVolume>& before,
+                            const std::vector<MountedVolume>& after);
+
+}  // namespace tramlet

@@ -1,0 +1,21 @@
+#include "map/day_track.h"
+
+#include <gtest/gtest.h>
+
+namespace tramlet {
+namespace {
+
+TEST(DayTrack, OnePointPerRecordingWithOrWithoutAFix) {
+    DayList days;
+    days.AddClip(15, 30, 0, 0, 60);
+    days.AddClip(14, 22, 33, 0, 60);
+    days.AddClip(14, 22, 33, 1, 60);
+    GpsTable gps;
+    gps.LoadGpsText("142240 37.5665 126.978 3 4\n");
+    EXPECT_EQ(BuildDayTrack(days, gps),
+              "\t142233\t37.566500\t126.978000\t153000\t0.000000\t0.000000");
+    EXPECT_EQ(BuildDayTrack(DayList{}, gps), "");
+}
+
+}  // namespace
+}  // namespace tramlet

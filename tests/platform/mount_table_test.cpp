@@ -1,0 +1,51 @@
+#include "platform/mount_table.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "support/temp_dir.h"
+
+namespace tramlet {
+namespace {
+
+constexpr const char* kMountInfo =
+    "22 1 0:21 / /proc rw,nosuid shared:12 - proc proc rw\n"
+    "30 1 8:1 / / rw,relatime shared:1 - ext4 /dev/sda1 rw\n"
+    "90 30 8:33 / /media/u/QM\\040CARD rw,nosuid shared:80 - vfat /dev/sdc1 rw\n"
+    "91 30 8:17 / /media/u/STICK rw - exfat /dev/sdb1 rw\n"
+    "92 30 0:50 / /run/user tmpfs rw - tmpfs tmpfs rw\n"
+    "broken line\n";
+
+TEST(MountTable, ListsBlockDeviceMountsInPathOrder) {
+    const std::vector<MountedVolume> volumes = ParseMountInfo(kMountInfo);
+    ASSERT_EQ(volumes.size(), 3u);
+    EXPECT_EQ(volumes[0], (MountedVolume{"/", "/dev/sda1", ""}));
+    EXPECT_EQ(volumes[1], (MountedVolume{"/media/u/QM CARD", "/dev/sdc1", ""}));
+    EXPECT_EQ(volumes[2], (MountedVolume{"/media/u/STICK", "/dev/sdb1", ""}));
+}
+
+TEST(MountTable, ReadsLabelsFromLinks) {
+    test::TempDir dir;
+    dir.Write("dev/sdc1", "");
+    std::filesystem::create_directories(dir.Path() / "by-label");
+    std::filesystem::create_symlink("../dev/sdc1", dir.Path() / "by-label/QM_CAM07\\x20A");
+    const auto labels = ReadVolumeLabels((dir.Path() / "by-label").string());
+    ASSERT_EQ(labels.size(), 1u);
+    EXPECT_EQ(labels.begin()->second, "QM_CAM07 A");
+    EXPECT_TRUE(std::filesystem::equivalent(labels.begin()->first, dir.Path() / "dev/sdc1"));
+    EXPECT_TRUE(ReadVolumeLabels((dir.Path() / "missing").string()).empty());
+}
+
+TEST(MountTable, ComparesByMountPath) {
+    const std::vector<MountedVolume> before{{"/", "/dev/sda1", ""}, {"/media/a", "/dev/sdb1", ""}};
+    const std::vector<MountedVolume> card{{"/", "/dev/sda1", ""}, {"/media/c", "/dev/sdc1", ""}};
+    EXPECT_FALSE(CompareVolumes(before, before).arrived || CompareVolumes(before, before).removed);
+    const VolumeChange swap = CompareVolumes(before, card);
+    EXPECT_TRUE(swap.arrived && swap.removed);
+    EXPECT_TRUE(CompareVolumes({before[0]}, before).arrived);
+    EXPECT_TRUE(CompareVolumes(before, {before[0]}).removed);
+}
+
+}  // namespace
+}  // namespace tramlet
