@@ -17,7 +17,7 @@ struct ShownMonths {
 // silent (no change notification), and a date the calendar refuses leaves
 // the old selection, which is why the scan reads it back.
 class CalendarPort {
-public:
+  public:
     virtual ~CalendarPort() = default;
     virtual CalendarDate SelectedDate() const = 0;
     virtual void SetSelectedDate(const CalendarDate& date) = 0;

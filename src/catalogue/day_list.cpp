@@ -9,7 +9,8 @@ int DayTime::ChannelCount() const {
 }
 
 const DayTime* DayList::AddClip(int hour, int minute, int second, int channel, int duration) {
-    if (channel < 0 || channel > 3) return nullptr;
+    if (channel < 0 || channel > 3)
+        return nullptr;
     const int start = hour * 3600 + minute * 60 + second;
     auto place = std::lower_bound(
         records_.begin(), records_.end(), start,
