@@ -1,0 +1,72 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "backup/backup_plan.h"
+
+namespace tramlet {
+
+struct BackupProgress {
+    int filesDone = 0;
+    int filesTotal = 0;
+    std::uint64_t bytesDone = 0;
+    std::uint64_t bytesTotal = 0;
+    std::string currentFile;  // relative destination of the file being copied
+};
+
+struct BackupFailure {
+    std::string file;  // relative destination
+    std::string reason;
+};
+
+struct BackupReport {
+    std::vector<std::string> copied;  // relative destinations, in copy order
+    std::vector<BackupFailure> failures;
+    bool cancelled = false;
+
+    bool Complete() const { return failures.empty() && !cancelled; }
+};
+
+// Copies a backup plan into a backup folder. Each file goes to a temporary
+// name beside its destination, is flushed to disk and only then renamed into
+// place, so the backup never holds a half-written clip; an existing file of
+// the same name is replaced. Hashes are taken while copying and added to the
+// folder's SHA256SUMS, which `sha256sum -c` verifies.
+class BackupCopier {
+  public:
+    using ProgressCallback = std::function<void(const BackupProgress&)>;
+    using WriteFunction = std::function<ssize_t(int fd, const void* data, size_t size)>;
+
+    explicit BackupCopier(std::string backupDir);
+
+    // Lets tests make writes fail (a full disk, a pulled card).
+    void SetWriteFunction(WriteFunction write) { write_ = std::move(write); }
+
+    // Runs on any thread; `cancel` is looked at between blocks.
+    BackupReport Run(const std::vector<BackupItem>& plan, const ProgressCallback& progress,
+                     const std::atomic<bool>& cancel);
+
+  private:
+    enum class Outcome { kCopied, kAbsent, kFailed, kCancelled };
+
+    Outcome CopyFile(const BackupItem& item, BackupProgress& progress,
+                     const ProgressCallback& report, const std::atomic<bool>& cancel,
+                     std::string& hashOrReason);
+    bool WriteAll(int fd, const char* data, size_t size);
+    void MakeFolders() const;
+
+    std::string backupDir_;  // ends in '/'
+    WriteFunction write_;
+};
+
+// True when both paths name the same folder (a backup folder must not be the
+// data root, or files would be copied onto themselves).
+bool IsSameFolder(const std::string& a, const std::string& b);
+
+}  // namespace tramlet

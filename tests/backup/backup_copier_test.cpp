@@ -1,0 +1,173 @@
+#include "backup/backup_copier.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "support/temp_dir.h"
+
+namespace tramlet {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+// Names in the backup folder that are not finished copies.
+std::vector<std::string> LeftoverTempFiles(const fs::path& folder) {
+    std::vector<std::string> leftovers;
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        if (entry.path().filename().string().find(".part") != std::string::npos) {
+            leftovers.push_back(entry.path().string());
+        }
+    }
+    return leftovers;
+}
+
+class BackupCopierTest : public testing::Test {
+  protected:
+    BackupItem Clip(const std::string& name) {
+        return {card.Root() + "video/" + name, "video/" + name, false};
+    }
+    BackupItem Log(const std::string& name) {
+        return {card.Root() + "gps/" + name, "gps/" + name, true};
+    }
+    BackupReport Run(BackupCopier& copier, const std::vector<BackupItem>& plan) {
+        std::atomic<bool> cancel{false};
+        return copier.Run(plan, nullptr, cancel);
+    }
+
+    test::TempDir card;
+    test::TempDir backup;
+};
+
+TEST_F(BackupCopierTest, CopiesContentTimesAndChecksums) {
+    const std::string big(3 << 20, 'v');  // several blocks
+    card.Write("video/20120305-142233-1-60.avi", big);
+    card.Write("gps/20120305.gps", "142233 37.5 127.0 40 90\n");
+    const timespec old[2] = {{1331000000, 0}, {1331000000, 0}};
+    ::utimensat(AT_FDCWD, (card.Path() / "video/20120305-142233-1-60.avi").c_str(), old, 0);
+
+    BackupCopier copier(backup.Path().string());
+    const auto report = Run(copier, {Log("20120305.gps"), Clip("20120305-142233-1-60.avi")});
+
+    EXPECT_TRUE(report.Complete());
+    EXPECT_EQ(report.copied.size(), 2u);
+    EXPECT_EQ(ReadFile(backup.Path() / "video/20120305-142233-1-60.avi"), big);
+    struct stat st {};
+    ::stat((backup.Path() / "video/20120305-142233-1-60.avi").c_str(), &st);
+    EXPECT_EQ(st.st_mtim.tv_sec, 1331000000);
+    const std::string check =
+        "cd '" + backup.Path().string() + "' && sha256sum --quiet -c SHA256SUMS";
+    EXPECT_EQ(std::system(check.c_str()), 0);
+}
+
+TEST_F(BackupCopierTest, ReplacesEarlierCopiesAndKeepsTheirChecksums) {
+    card.Write("video/a-1-1-1.avi", "first");
+    card.Write("video/b-1-1-1.avi", "other");
+    BackupCopier copier(backup.Path().string());
+    Run(copier, {Clip("a-1-1-1.avi"), Clip("b-1-1-1.avi")});
+    card.Write("video/a-1-1-1.avi", "second");
+    EXPECT_TRUE(Run(copier, {Clip("a-1-1-1.avi")}).Complete());
+
+    EXPECT_EQ(ReadFile(backup.Path() / "video/a-1-1-1.avi"), "second");
+    const std::string sums = ReadFile(backup.Path() / "SHA256SUMS");
+    EXPECT_NE(sums.find("video/b-1-1-1.avi"), std::string::npos);
+    const std::string check =
+        "cd '" + backup.Path().string() + "' && sha256sum --quiet -c SHA256SUMS";
+    EXPECT_EQ(std::system(check.c_str()), 0);
+}
+
+TEST_F(BackupCopierTest, ReportsWhatFailedAndWhy) {
+    card.Write("video/kept-1-1-1.avi", "x");
+    BackupCopier copier(backup.Path().string());
+    // A missing day log is no failure; a missing clip is.
+    const auto report =
+        Run(copier, {Log("20120305.gps"), Clip("gone-1-1-1.avi"), Clip("kept-1-1-1.avi")});
+    EXPECT_FALSE(report.Complete());
+    EXPECT_EQ(report.copied, std::vector<std::string>{"video/kept-1-1-1.avi"});
+    ASSERT_EQ(report.failures.size(), 1u);
+    EXPECT_EQ(report.failures[0].file, "video/gone-1-1-1.avi");
+    EXPECT_NE(report.failures[0].reason.find("missing"), std::string::npos);
+}
+
+TEST_F(BackupCopierTest, AFullDiskLeavesNoHalfWrittenFile) {
+    card.Write("video/a-1-1-1.avi", std::string(3 << 20, 'a'));
+    card.Write("video/b-1-1-1.avi", "small");
+    BackupCopier copier(backup.Path().string());
+    int writes = 0;
+    copier.SetWriteFunction([&](int fd, const void* data, size_t size) -> ssize_t {
+        if (++writes == 2) {
+            errno = ENOSPC;
+            return -1;
+        }
+        return ::write(fd, data, size);
+    });
+    const auto report = Run(copier, {Clip("a-1-1-1.avi"), Clip("b-1-1-1.avi")});
+
+    ASSERT_EQ(report.failures.size(), 1u);
+    EXPECT_NE(report.failures[0].reason.find("No space left"), std::string::npos);
+    EXPECT_FALSE(fs::exists(backup.Path() / "video/a-1-1-1.avi"));
+    EXPECT_EQ(ReadFile(backup.Path() / "video/b-1-1-1.avi"), "small");
+    EXPECT_TRUE(LeftoverTempFiles(backup.Path()).empty());
+}
+
+TEST_F(BackupCopierTest, CancellingKeepsFinishedCopiesAndNoTemporaryFiles) {
+    card.Write("video/a-1-1-1.avi", "done before cancel");
+    card.Write("video/b-1-1-1.avi", std::string(3 << 20, 'b'));
+    card.Write("video/c-1-1-1.avi", "never reached");
+    BackupCopier copier(backup.Path().string());
+    std::atomic<bool> cancel{false};
+    const auto report = copier.Run(
+        {Clip("a-1-1-1.avi"), Clip("b-1-1-1.avi"), Clip("c-1-1-1.avi")},
+        [&](const BackupProgress& p) {
+            if (p.currentFile == "video/b-1-1-1.avi" && p.bytesDone > 20)
+                cancel = true;
+        },
+        cancel);
+
+    EXPECT_TRUE(report.cancelled);
+    EXPECT_EQ(report.copied, std::vector<std::string>{"video/a-1-1-1.avi"});
+    EXPECT_TRUE(fs::exists(backup.Path() / "video/a-1-1-1.avi"));
+    EXPECT_FALSE(fs::exists(backup.Path() / "video/b-1-1-1.avi"));
+    EXPECT_FALSE(fs::exists(backup.Path() / "video/c-1-1-1.avi"));
+    EXPECT_TRUE(LeftoverTempFiles(backup.Path()).empty());
+}
+
+TEST_F(BackupCopierTest, ProgressCountsFilesAndBytesOfTheWholeBackup) {
+    card.Write("video/a-1-1-1.avi", std::string(1000, 'a'));
+    card.Write("video/b-1-1-1.avi", std::string(500, 'b'));
+    BackupCopier copier(backup.Path().string());
+    std::atomic<bool> cancel{false};
+    BackupProgress last;
+    copier.Run(
+        {Clip("a-1-1-1.avi"), Clip("b-1-1-1.avi")}, [&](const BackupProgress& p) { last = p; },
+        cancel);
+    EXPECT_EQ(last.filesTotal, 2);
+    EXPECT_EQ(last.filesDone, 2);
+    EXPECT_EQ(last.bytesTotal, 1500u);
+    EXPECT_EQ(last.bytesDone, 1500u);
+}
+
+TEST(IsSameFolder, SeesThroughSpellingsOfOneFolder) {
+    test::TempDir card;
+    fs::create_directories(card.Path() / "sub");
+    EXPECT_TRUE(IsSameFolder(card.Root(), card.Path().string()));
+    EXPECT_TRUE(IsSameFolder(card.Root(), (card.Path() / "sub/..").string()));
+    EXPECT_FALSE(IsSameFolder(card.Root(), (card.Path() / "sub").string()));
+    EXPECT_FALSE(IsSameFolder(card.Root(), (card.Path() / "missing").string()));
+}
+
+}  // namespace
+}  // namespace tramlet
