@@ -2,16 +2,18 @@
 
 #include <cstdio>
 
+#include "map/coordinate_text.h"
+
 namespace tramlet {
 
 std::string BuildDayTrack(const DayList& days, const GpsTable& gps) {
     std::string track;
     for (const DayTime& record : days) {
         const GpsEntry& fix = gps.FindGpsFix(record.StartSecond());
-        char point[128];
-        std::snprintf(point, sizeof point, "\t%02d%02d%02d\t%lf\t%lf", record.hour, record.minute,
-                      record.second, fix.value1, fix.value2);
-        track += point;
+        char start[16];
+        std::snprintf(start, sizeof start, "\t%02d%02d%02d\t", record.hour, record.minute,
+                      record.second);
+        track += start + CoordinateText(fix.value1) + "\t" + CoordinateText(fix.value2);
     }
     return track;
 }

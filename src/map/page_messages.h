@@ -1,0 +1,49 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "map/gps_table.h"
+
+namespace tramlet {
+
+// The three messages waiting for the map page's next poll. Each slot holds
+// one message: a newer one replaces an older one the page has not fetched.
+class PageMessages {
+  public:
+    struct Hooks {
+        // The day message is being handed over and names a first recording:
+        // open it and make its start the current moment.
+        std::function<void(const std::string& stamp)> openFirstRecording;
+        std::function<bool()> isPlaying;
+    };
+
+    explicit PageMessages(Hooks hooks) : hooks_(std::move(hooks)) {}
+
+    // "1\tYYYYMMDD" followed by the day track; `pending` as the producer says.
+    void SetDayMessage(std::string message, bool pending);
+    // An empty day message after the card is gone; the page clears its map.
+    void ClearDayMessage();
+    void BuildPositionMessage(const GpsTable& gps, int hour, int minute, int second);
+    // "3\t" + stamp, or "3\t" alone when no recording covers the moment.
+    void SetClipMessage(const std::string& stamp);
+
+    // What one poll of the page receives; `wanted` is the type the page asks
+    // for when nothing waits (1, 2 or 3; anything else gets "0").
+    std::string GetPageMessage(int wanted);
+
+    const std::string& DayMessage() const { return day_; }
+    const std::string& PositionMessage() const { return position_; }
+    const std::string& ClipMessage() const { return clip_; }
+
+  private:
+    std::string DeliverDayMessage();
+
+    Hooks hooks_;
+    std::string day_, position_, clip_;
+    bool dayPending_ = false;
+    bool positionPending_ = false;
+    bool clipPending_ = false;
+};
+
+}  // namespace tramlet

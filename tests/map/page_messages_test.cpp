@@ -1,0 +1,115 @@
+#include "map/page_messages.h"
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "map/coordinate_text.h"
+
+namespace tramlet {
+namespace {
+
+class PageMessagesTest : public testing::Test {
+  protected:
+    PageMessagesTest()
+        : messages({[this](const std::string& stamp) {
+                        opened.push_back(stamp);
+                        // Opening makes the start the current moment.
+                        messages.BuildPositionMessage(gps, 14, 22, 33);
+                    },
+                    [this] { return playing; }}) {
+        gps.LoadGpsText("142233 37.566500 126.978000 45 180\n");
+    }
+
+    GpsTable gps;
+    bool playing = false;
+    std::vector<std::string> opened;
+    PageMessages messages;
+};
+
+TEST_F(PageMessagesTest, NothingWaitingAnswersWhatThePageAsksFor) {
+    EXPECT_EQ(messages.GetPageMessage(0), "0");
+    EXPECT_EQ(messages.GetPageMessage(2), "");
+    EXPECT_EQ(messages.GetPageMessage(3), "");
+    EXPECT_EQ(messages.GetPageMessage(4), "0");
+    messages.SetClipMessage("20120305-142233");
+    EXPECT_EQ(messages.GetPageMessage(0), "3\t20120305-142233");
+    EXPECT_EQ(messages.GetPageMessage(3), "3\t20120305-142233");
+    EXPECT_EQ(messages.GetPageMessage(0), "0");
+}
+
+TEST_F(PageMessagesTest, DayThenClipThenPosition) {
+    messages.SetDayMessage("1\t20120305\t142233\t37.566500\t126.978000", true);
+    messages.SetClipMessage("20120305-142233");
+    EXPECT_EQ(messages.GetPageMessage(0), "1\t20120305\t142233\t37.566500\t126.978000");
+    EXPECT_EQ(opened, std::vector<std::string>{"20120305-142233"});
+    EXPECT_EQ(messages.GetPageMessage(0), "3\t20120305-142233");
+    EXPECT_EQ(messages.GetPageMessage(0), "2\t37.566500\t126.978000\t45.000000");
+    EXPECT_EQ(messages.GetPageMessage(0), "0");
+}
+
+TEST_F(PageMessagesTest, ADayWithoutRecordingsOpensNothing) {
+    messages.SetDayMessage("1\t20120305", false);
+    EXPECT_EQ(messages.GetPageMessage(0), "0");  // not pending: only asked for
+    EXPECT_EQ(messages.GetPageMessage(1), "1\t20120305");
+    EXPECT_TRUE(opened.empty());
+    messages.ClearDayMessage();
+    EXPECT_EQ(messages.GetPageMessage(0), "");
+    EXPECT_TRUE(opened.empty());
+}
+
+TEST_F(PageMessagesTest, PlayingRepeatsThePositionAtEveryPoll) {
+    messages.BuildPositionMessage(gps, 14, 22, 33);
+    playing = true;
+    for (int poll = 0; poll < 3; ++poll) {
+        EXPECT_EQ(messages.GetPageMessage(0), "2\t37.566500\t126.978000\t45.000000");
+    }
+    playing = false;
+    EXPECT_EQ(messages.GetPageMessage(0), "0");
+}
+
+TEST_F(PageMessagesTest, APositionWithoutAFixIsZeros) {
+    messages.BuildPositionMessage(gps, 15, 0, 0);
+    EXPECT_EQ(messages.GetPageMessage(0), "2\t0.000000\t0.000000\t0.000000");
+}
+
+TEST_F(PageMessagesTest, ALongDayIsDeliveredWhole) {
+    std::string day = "1\t20120305";
+    for (int minute = 0; minute < 1440; ++minute) {
+        char point[64];
+        std::snprintf(point, sizeof point, "\t%02d%02d00\t-33.123456\t151.654321", minute / 60,
+                      minute % 60);
+        day += point;
+    }
+    ASSERT_GT(day.size(), 8191u);
+    messages.SetDayMessage(day, true);
+    EXPECT_EQ(messages.GetPageMessage(0), day);
+    EXPECT_EQ(opened, std::vector<std::string>{"20120305-000000"});
+}
+
+TEST(CoordinateText, PrintsLikeLfInTheCLocale) {
+    struct Case {
+        double value;
+        const char* text;
+    };
+    for (const Case& c :
+         {Case{0, "0.000000"}, Case{37.5665, "37.566500"}, Case{-122.4194156, "-122.419416"},
+          Case{1e-7, "0.000000"}, Case{123456789.125, "123456789.125000"}}) {
+        EXPECT_EQ(CoordinateText(c.value), c.text);
+    }
+    EXPECT_EQ(CoordinateText(1e300).size(), 301u + 7u);
+}
+
+TEST(CoordinateText, IgnoresTheUsersLocale) {
+    const std::string saved = std::setlocale(LC_NUMERIC, nullptr);
+    if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8"))
+        GTEST_SKIP() << "no de_DE locale";
+    EXPECT_EQ(CoordinateText(37.5665), "37.566500");
+    std::setlocale(LC_NUMERIC, saved.c_str());
+}
+
+}  // namespace
+}  // namespace tramlet
