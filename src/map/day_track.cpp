@@ -11,9 +11,11 @@ std::string BuildDayTrack(const DayList& days, const GpsTable& gps) {
     for (const DayTime& record : days) {
         const GpsEntry& fix = gps.FindGpsFix(record.StartSecond());
         char start[16];
-        std::snprintf(start, sizeof start, "\t%02d%02d%02d\t", record.hour, record.minute,
+        std::snprintf(start, sizeof start, "%02d%02d%02d", record.hour, record.minute,
                       record.second);
-        track += start + CoordinateText(fix.value1) + "\t" + CoordinateText(fix.value2);
+        track += '\t';
+        track += start;
+        track += '\t' + CoordinateText(fix.value1) + '\t' + CoordinateText(fix.value2);
     }
     return track;
 }
