@@ -38,6 +38,9 @@ DriveSimulator::DriveSimulator(std::uint32_t seed) : random_(seed) {
     fix_.longitude = kCentreLongitude + offset(random_);
     fix_.headingDegrees = heading(random_);
     targetHeading_ = fix_.headingDegrees;
+    // A drive starts by pulling away, not at a red light.
+    targetSpeed_ = std::uniform_real_distribution<double>(25.0, 70.0)(random_);
+    secondsToNextSpeed_ = std::uniform_int_distribution<int>(8, 40)(random_);
 }
 
 GpsFix DriveSimulator::Step() {

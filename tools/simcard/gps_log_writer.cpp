@@ -1,5 +1,6 @@
 #include "gps_log_writer.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
@@ -17,6 +18,8 @@ namespace {
 using std::chrono::days;
 using std::chrono::seconds;
 using std::chrono::sys_days;
+
+constexpr seconds kLongestUnloggedDrive = std::chrono::minutes(20);
 
 // std::to_chars ignores the user's locale: the reader expects a '.'.
 void AppendNumber(std::string& line, double value, int decimals) {
@@ -70,11 +73,18 @@ int WriteGpsLogs(const CardPlan& card) {
     int lines = 0;
     for (const auto& [day, moments] : RecordedSecondsByDay(card)) {
         const TimeFields f = FieldsOf(day);
-        // The car stands still between recordings and drives on when the next one starts.
         DriveSimulator drive(static_cast<std::uint32_t>(f.year * 10000 + f.month * 100 + f.day));
         std::string text;
-        for (const RecorderTime t : moments)
+        RecorderTime previous = *moments.begin();
+        for (const RecorderTime t : moments) {
+            // Between recordings the car drives on unlogged for a while, so
+            // that a day's recordings start at different places on the map.
+            const auto gap = std::min(t - previous, kLongestUnloggedDrive);
+            for (auto s = seconds(1); s < gap; s += seconds(1))
+                drive.Step();
             text += LineOf(t, drive.Step());
+            previous = t;
+        }
         AppendToLog(GpsLogPath(card.root, f.year, f.month, f.day), text);
         lines += static_cast<int>(moments.size());
     }

@@ -67,10 +67,10 @@ Card:
                            key|delta" per whole frame chunk in file order, and
                            "tail FOURCC OFFSET ANNOUNCED WRITTEN" for a torn or
                            foreign last chunk; OFFSET is the chunk header's
-  --demo                   write a small demo card instead: six days of this
-                           month, one to four channels, unclosed clips, a torn
-                           tail, a clip named without its duration, and GPS
-                           logs for all days but one
+  --demo DATA_ROOT         write a small demo card into an empty DATA_ROOT:
+                           six days of this month, one to four channels,
+                           unclosed clips, a torn tail, a clip named without
+                           its duration, and GPS logs for all days but one
   -q, --quiet              print nothing but errors
   -h, --help               show this help
 
@@ -165,6 +165,10 @@ std::string ParseFourCc(const std::string& option, const std::string& text) {
     return text;
 }
 
+long long FramesIn(int durationMs, int rateMilli) {
+    return (static_cast<long long>(durationMs) * rateMilli + 500'000) / 1'000'000;
+}
+
 void SetRoot(SimcardOptions& o, const std::string& root) {
     if (!o.root.empty())
         throw UsageError("more than one DATA_ROOT: '" + o.root + "' and '" + root + "'");
@@ -250,6 +254,11 @@ void CheckCombinations(const SimcardOptions& o, const std::set<std::string>& giv
         throw UsageError("--bframes: the baseline profile has no B-frames");
     if (given.contains("--frames") && given.contains("--duration"))
         throw UsageError("--frames and --duration both give the length; choose one");
+    const long long frames = FramesIn(o.durationMs, o.encoder.rateMilli);
+    if (!o.frames && (frames < 1 || frames > FrameStamp::kMaxFrame + 1))
+        throw UsageError("--duration: a clip holds 1 to " +
+                         std::to_string(FrameStamp::kMaxFrame + 1) + " frames, not " +
+                         std::to_string(frames));
 }
 
 }  // namespace
@@ -308,10 +317,8 @@ CardPlan PlanFromOptions(const SimcardOptions& o, RecorderTime today) {
     recording.start =
         o.start.value_or(std::chrono::floor<std::chrono::days>(today) + std::chrono::hours(10));
     recording.channels = o.channels;
-    const long long frames =
-        (static_cast<long long>(o.durationMs) * o.encoder.rateMilli + 500'000) / 1'000'000;
-    recording.frames = o.frames.value_or(
-        static_cast<int>(std::clamp<long long>(frames, 1, FrameStamp::kMaxFrame + 1)));
+    recording.frames =
+        o.frames.value_or(static_cast<int>(FramesIn(o.durationMs, o.encoder.rateMilli)));
     recording.state = o.state;
     recording.gps = o.gps;
     const long long seconds =
