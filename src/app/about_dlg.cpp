@@ -1,0 +1,39 @@
+#include "app/about_dlg.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QPushButton>
+
+#include "app/own_dialog.h"
+#include "res/bitmaps.h"
+#include "res/resource_ids.h"
+
+namespace tramlet {
+
+CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
+    MarkAsOwnDialog(*this);
+    setWindowTitle(QString::fromUtf8("Tramlet 정보"));
+    auto* icon = new QLabel(this);
+    icon->setPixmap(QPixmap::fromImage(AppIconImage(32)));
+    auto* name = new QLabel(QString::fromUtf8("Tramlet, 버전 1.6"), this);
+    auto* version = new QLabel(this);
+    version->setObjectName(QString::number(res::kVersionText));
+    auto* ok = new QPushButton(QString::fromUtf8("확인"), this);
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+
+    auto* grid = new QGridLayout(this);
+    grid->addWidget(icon, 0, 0, 2, 1, Qt::AlignTop);
+    grid->addWidget(name, 0, 1);
+    grid->addWidget(version, 0, 2);
+    grid->addWidget(ok, 0, 3);
+    grid->setColumnStretch(2, 1);
+    setFixedSize(sizeHint().expandedTo(QSize(300, 90)));
+}
+
+int CAboutDlg::exec() {
+    findChild<QLabel*>(QString::number(res::kVersionText))->setText(m_version);
+    return QDialog::exec();
+}
+
+}  // namespace tramlet

@@ -1,0 +1,46 @@
+#include "app/tramlet_app.h"
+
+#include <QKeyEvent>
+
+#include "app/own_dialog.h"
+#include "app/tramlet_dlg.h"
+#include "avifix/avi_fix_dlg.h"
+#include "platform/mount_watcher.h"
+
+namespace tramlet {
+
+CTramletApp::CTramletApp(int& argc, char** argv) : QApplication(argc, argv) {
+    setOrganizationName("Ostra");
+    setApplicationName("Tramlet");
+    QFont dialogFont = font();
+    dialogFont.setPointSize(9);
+    setFont(dialogFont);
+    installEventFilter(this);
+}
+
+int CTramletApp::InitInstance() {
+    MountWatcher volumes;
+    CTramletDlg dialog(volumes, RunRepairWindow);
+    dialog.OnInitDialog();
+    dialog.exec();
+    return 0;
+}
+
+bool CTramletApp::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride) {
+        switch (static_cast<const QKeyEvent*>(event)->key()) {
+            case Qt::Key_Return:
+            case Qt::Key_Enter:
+            case Qt::Key_Escape:
+            case Qt::Key_Control:
+                if (IsInOwnDialog(watched))
+                    return true;
+                break;
+            default:
+                break;
+        }
+    }
+    return QApplication::eventFilter(watched, event);
+}
+
+}  // namespace tramlet

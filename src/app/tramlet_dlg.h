@@ -1,0 +1,144 @@
+#pragma once
+
+#include <QDialog>
+#include <QIcon>
+#include <QTimer>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/layout_table.h"
+#include "catalogue/day_catalogue.h"
+#include "map/page_messages.h"
+#include "platform/mounted_volume.h"
+
+class QLabel;
+
+namespace tramlet {
+
+class CBitmapButton;
+class CBitmapSlider;
+class CMonthCalendar;
+class VolumeSource;
+
+// What the backup dialog is handed: the selected date, the start of the open
+// recording and the data root.
+struct BackupHandOver {
+    CalendarDate date;
+    int clipHour = 0;
+    int clipMinute = 0;
+    int clipSecond = 0;
+    std::string dataRoot;
+};
+
+// The program's one main window. It owns the shared state: the data root, the
+// selected day with its recordings and marks, the chosen moment, the open
+// recording and the messages waiting for the map page.
+class CTramletDlg : public QDialog {
+    Q_OBJECT
+
+  public:
+    // Runs the repair pass over a data root in its own modal window.
+    using RepairRunner = std::function<void(const std::string& dataRoot)>;
+
+    CTramletDlg(VolumeSource& volumes, RepairRunner repair, QWidget* parent = nullptr);
+    ~CTramletDlg() override;
+
+    // Finds the data root, sets the controls up, repairs the clips and asks
+    // for the catalogue to be loaded once the event loop runs.
+    void OnInitDialog();
+
+    // Handlers, each named after what it answers.
+    void OnBnClickedPath();
+    void ChooseDataRoot(const QString& folder);
+    void OnBnClickedReset();
+    void OnBnClickedBackup();
+    void OnDeviceArrival();
+    void OnDeviceRemoval();
+    void OnSysCommand(int id);
+    void ScanMonth(bool autoSelect);
+    void SelectDay();
+    void ClosePlayback();
+
+    const std::string& DataRoot() const { return m_dataRoot; }
+    const DayCatalogue& Catalogue() const { return m_catalogue; }
+    const PageMessages& Messages() const { return m_pageMessages; }
+    const LayoutTable& Layout() const { return m_layout; }
+    const QString& MapPage() const { return m_mapPage; }
+
+  signals:
+    void BackupRequested(const tramlet::BackupHandOver& handOver);
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void DoDataExchange();
+    void SetUpButtons();
+    void SetUpSliders();
+    void BuildLayoutTable();
+    void OnReload();
+    void OnVolumesChanged();
+    void DrawMarkBars(QPainter& painter);
+    void ResetDateAndMoment();
+    void RefreshMap();
+    QWidget* AddStatic(int id, const QRect& dialogUnits);
+    QLabel* AddText(int id, const QString& text, const QRect& dialogUnits, bool light);
+
+    VolumeSource& m_volumes;
+    RepairRunner m_repair;
+    std::vector<MountedVolume> m_mountedVolumes;
+
+    QIcon m_hIcon;
+    LayoutTable m_layout{};
+    bool m_zoomed = false;
+    std::string m_dataRoot;
+    int m_curChannel = 0;
+    int m_clipHour = 0;
+    int m_clipMinute = 0;
+    int m_clipSecond = 0;
+    // The selected date, the day list and the hour, minute and second marks.
+    DayCatalogue m_catalogue;
+    int m_hour = 0;
+    int m_minute = 0;
+    int m_second = 0;
+    int m_clipLength = 0;
+    bool m_playing = false;
+    bool m_resumePlay = false;
+    // The day, position and clip messages with their pending flags.
+    PageMessages m_pageMessages;
+    QWidget* m_browser = nullptr;
+    int m_playTimer = 0;
+    std::int64_t m_duration = 0;
+    CMonthCalendar* m_calendar = nullptr;
+    CBitmapSlider* m_timeline = nullptr;
+    CBitmapSlider* m_volume = nullptr;
+    CBitmapSlider* m_rate = nullptr;
+    CBitmapSlider* m_hourSlider = nullptr;
+    CBitmapSlider* m_minuteSlider = nullptr;
+    CBitmapSlider* m_secondSlider = nullptr;
+    QString m_timeText;
+    CBitmapButton* m_btnPlay = nullptr;
+    CBitmapButton* m_btnPause = nullptr;
+    CBitmapButton* m_btnRewind = nullptr;
+    CBitmapButton* m_btnForward = nullptr;
+    CBitmapButton* m_btnPath = nullptr;
+    CBitmapButton* m_btnBackup = nullptr;
+    CBitmapButton* m_btnCapture = nullptr;
+    CBitmapButton* m_btnReset = nullptr;
+
+    QWidget* m_videoArea = nullptr;
+    QWidget* m_markAnchor = nullptr;
+    QLabel* m_timeLabel = nullptr;
+    QString m_mapPage;
+    // Deferred to the event loop so that the catalogue loads after the
+    // handler that asked for it has returned.
+    QTimer m_reloadTimer;
+};
+
+}  // namespace tramlet

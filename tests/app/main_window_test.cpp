@@ -1,0 +1,220 @@
+#include "app/tramlet_dlg.h"
+
+#include <gtest/gtest.h>
+
+#include <QDate>
+#include <QTest>
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "app/about_dlg.h"
+#include "app/month_calendar.h"
+#include "avifix/avi_fix_dlg.h"
+#include "controls/bitmap_button.h"
+#include "controls/bitmap_slider.h"
+#include "platform/volume_source.h"
+#include "support/temp_dir.h"
+
+namespace tramlet {
+namespace {
+
+class FakeVolumes : public VolumeSource {
+  public:
+    std::vector<MountedVolume> Volumes() const override { return volumes_; }
+    void Set(std::vector<MountedVolume> volumes) {
+        volumes_ = std::move(volumes);
+        emit Changed();
+    }
+
+  private:
+    std::vector<MountedVolume> volumes_;
+};
+
+void PutLittleEndian(std::string& bytes, size_t at, std::uint32_t value) {
+    for (int i = 0; i < 4; ++i)
+        bytes[at + static_cast<size_t>(i)] = static_cast<char>(value >> (8 * i));
+}
+
+// The first bytes of a clip the recorder closed properly: frames and rate are
+// all the repair pass reads to name its length.
+std::string FinishedClipHeader(std::uint32_t frames, std::uint32_t rate) {
+    std::string bytes(224, '\0');
+    bytes.replace(0, 4, "RIFF");
+    PutLittleEndian(bytes, 4, 4096);
+    bytes.replace(8, 4, "AVI ");
+    PutLittleEndian(bytes, 48, frames);
+    PutLittleEndian(bytes, 132, rate);
+    bytes.replace(220, 4, "movi");
+    return bytes + std::string(4096, '\0');
+}
+
+class MainWindowTest : public testing::Test {
+  protected:
+    // Clips go into the month the calendar shows at start-up, today's.
+    std::string ClipName(int day, const char* rest) const {
+        const QDate today = QDate::currentDate();
+        return QString("video/%1%2%3-%4")
+            .arg(today.year(), 4, 10, QChar('0'))
+            .arg(today.month(), 2, 10, QChar('0'))
+            .arg(day, 2, 10, QChar('0'))
+            .arg(rest)
+            .toStdString();
+    }
+    QDate Day(int day) const {
+        const QDate today = QDate::currentDate();
+        return QDate(today.year(), today.month(), day);
+    }
+    MountedVolume Card() const { return {card_.Path().string(), "/dev/sdz1", "QM_CAM07"}; }
+
+    void Start(CTramletDlg::RepairRunner repair) {
+        volumes_.Set({{"/", "/dev/sda1", "system"}, Card()});
+        dialog_ = std::make_unique<CTramletDlg>(volumes_, std::move(repair));
+        dialog_->OnInitDialog();
+        dialog_->show();
+        LetEventsRun();
+    }
+    void Start() {
+        Start([this](const std::string&) { ++repairs_; });
+    }
+    static void LetEventsRun() {
+        for (int i = 0; i < 5; ++i)
+            QCoreApplication::processEvents();
+    }
+    template <typename T>
+    T* Control(int id) const {
+        return dialog_->findChild<T*>(QString::number(id));
+    }
+    CMonthCalendar* Calendar() const { return Control<CMonthCalendar>(1005); }
+
+    test::TempDir card_;
+    FakeVolumes volumes_;
+    int repairs_ = 0;
+    std::unique_ptr<CTramletDlg> dialog_;
+};
+
+TEST_F(MainWindowTest, StartUpRepairsBeforeShowingThenLoadsTheFirstDayWithClips) {
+    card_.Write(ClipName(5, "101500-1-0.avi"), FinishedClipHeader(1800, 30000));
+    card_.Write(ClipName(9, "080000-1-60.avi"), "");
+    bool shownDuringRepair = true;
+    Start([&](const std::string& root) {
+        shownDuringRepair = dialog_->isVisible();
+        RunRepairWindow(root);
+    });
+
+    EXPECT_FALSE(shownDuringRepair);
+    EXPECT_TRUE(std::filesystem::exists(card_.Path() / ClipName(5, "101500-1-60.avi")));
+    EXPECT_EQ(dialog_->DataRoot(), card_.Root());
+    EXPECT_EQ(Calendar()->selectedDate(), Day(5));
+    EXPECT_TRUE(Calendar()->IsBold(Day(5)));
+    EXPECT_TRUE(Calendar()->IsBold(Day(9)));
+    EXPECT_FALSE(Calendar()->IsBold(Day(6)));
+    ASSERT_EQ(dialog_->Catalogue().Recordings().size(), 1u);
+    EXPECT_EQ(dialog_->Catalogue().Recordings().begin()->duration, 60);
+    EXPECT_TRUE(dialog_->Catalogue().Hours()[10]);
+    EXPECT_EQ(dialog_->Messages().DayMessage().substr(0, 11),
+              "1\t" + Day(5).toString("yyyyMMdd").toStdString() + "\t");
+}
+
+TEST_F(MainWindowTest, ControlsStartAsTheWindowPromises) {
+    Start();
+    EXPECT_EQ(repairs_, 1);
+    for (int id : {1015, 1016, 1017, 1018})
+        EXPECT_FALSE(Control<CBitmapButton>(id)->isEnabled());
+    for (int id : {1019, 1021, 1022, 1032})
+        EXPECT_TRUE(Control<CBitmapButton>(id)->isEnabled());
+    EXPECT_EQ(Control<CBitmapButton>(1015)->size(), QSize(38, 37));
+    EXPECT_EQ(Control<CBitmapButton>(1015)->toolTip(), QString::fromUtf8("재생"));
+    EXPECT_EQ(Control<CBitmapSlider>(1004)->GetPos(), -10000);
+    EXPECT_EQ(Control<CBitmapSlider>(1011)->GetPos(), 1);
+    for (int id : {1001, 1006, 1007, 1008})
+        EXPECT_EQ(Control<CBitmapSlider>(id)->GetPos(), 0);
+    EXPECT_EQ(Control<CBitmapSlider>(1001)->size(), QSize(733, 14));
+
+    const QWidget* video = Control<QWidget>(1000);
+    const int w = video->width();
+    const int h = video->height();
+    EXPECT_EQ(dialog_->Layout()[1][0], (LayoutCell{0, h / 4, w / 2, h / 2}));
+    EXPECT_EQ(dialog_->Layout()[0][0], (LayoutCell{0, 0, w, h}));
+}
+
+TEST_F(MainWindowTest, EnterAndEscapeCloseNoWindowOfTheProgram) {
+    Start();
+    for (Qt::Key key : {Qt::Key_Escape, Qt::Key_Return, Qt::Key_Enter}) {
+        QTest::keyClick(dialog_.get(), key);
+        QTest::keyClick(Control<CBitmapButton>(1021), key);
+    }
+    LetEventsRun();
+    EXPECT_TRUE(dialog_->isVisible());
+
+    CAboutDlg about;
+    about.show();
+    QTest::keyClick(&about, Qt::Key_Escape);
+    QTest::keyClick(&about, Qt::Key_Return);
+    EXPECT_TRUE(about.isVisible());
+}
+
+TEST_F(MainWindowTest, CardRemovalClearsEverythingAndItsReturnListsItAgain) {
+    card_.Write(ClipName(3, "120000-1-60.avi"), "");
+    Start();
+    Control<CBitmapSlider>(1006)->SetPosition(12);
+    ASSERT_TRUE(Calendar()->IsBold(Day(3)));
+
+    volumes_.Set({{"/", "/dev/sda1", "system"}});
+    LetEventsRun();
+    EXPECT_EQ(dialog_->DataRoot(), ".");
+    EXPECT_TRUE(dialog_->Catalogue().Recordings().empty());
+    EXPECT_FALSE(Calendar()->IsBold(Day(3)));
+    EXPECT_EQ(Control<CBitmapSlider>(1006)->GetPos(), 0);
+    EXPECT_EQ(dialog_->Messages().DayMessage(), "");
+    EXPECT_EQ(repairs_, 1);
+
+    volumes_.Set({{"/", "/dev/sda1", "system"}, Card()});
+    LetEventsRun();
+    EXPECT_EQ(dialog_->DataRoot(), card_.Root());
+    EXPECT_EQ(repairs_, 2);
+    EXPECT_TRUE(Calendar()->IsBold(Day(3)));
+    EXPECT_EQ(dialog_->Catalogue().Recordings().size(), 1u);
+}
+
+TEST_F(MainWindowTest, AnotherVolumeBesideTheCardKeepsTheUsersDay) {
+    card_.Write(ClipName(3, "120000-1-60.avi"), "");
+    card_.Write(ClipName(4, "120000-1-60.avi"), "");
+    Start();
+    Calendar()->setSelectedDate(Day(4));  // the user picks the 4th
+    LetEventsRun();
+    volumes_.Set({{"/", "/dev/sda1", "system"}, Card(), {"/media/stick", "/dev/sdy1", "STICK"}});
+    LetEventsRun();
+    EXPECT_EQ(repairs_, 2);
+    EXPECT_EQ(Calendar()->selectedDate(), Day(4));
+    EXPECT_EQ(dialog_->Catalogue().SelectedDate().day, 4);
+}
+
+TEST_F(MainWindowTest, AChosenFolderBecomesTheDataRootAndIsScanned) {
+    Start();
+    test::TempDir other;
+    other.Write(ClipName(7, "090000-2-30.avi"), "");
+    dialog_->ChooseDataRoot(QString::fromStdString(other.Path().string()));
+    EXPECT_EQ(dialog_->DataRoot(), other.Root());
+    LetEventsRun();
+    EXPECT_TRUE(Calendar()->IsBold(Day(7)));
+    EXPECT_EQ(Calendar()->selectedDate(), Day(7));
+}
+
+TEST_F(MainWindowTest, ClickingADayListsItAndQueuesTheDayMessage) {
+    card_.Write(ClipName(3, "120000-1-60.avi"), "");
+    card_.Write(ClipName(8, "070000-1-60.avi"), "");
+    card_.Write(ClipName(8, "063000-2-60.avi"), "");
+    Start();
+    Calendar()->setSelectedDate(Day(8));  // selection change, then the click
+    dialog_->SelectDay();
+    const std::string day = Day(8).toString("yyyyMMdd").toStdString();
+    EXPECT_EQ(dialog_->Messages().DayMessage().rfind("1\t" + day + "\t063000\t0.000000\t", 0), 0u);
+    ASSERT_EQ(dialog_->Catalogue().Recordings().size(), 2u);
+    EXPECT_TRUE(dialog_->Catalogue().Hours()[6] && dialog_->Catalogue().Hours()[7]);
+}
+
+}  // namespace
+}  // namespace tramlet
