@@ -252,30 +252,25 @@ void CTramletDlg::SetUpSliders() {
         bool transparent;
         int thumb, activeThumb;
         int minimum, maximum;
-        bool timeSlider;
         int pointerShiftX;
     };
     const SliderSetUp sliders[] = {
         {m_timeline, res::kTimelineChannel, res::kTimelineActive, false, res::kTimelineThumb,
-         res::kTimelineThumbActive, 0, 100, false, 0},
-        {m_hourSlider, 0, 0, true, res::kHourThumb, res::kHourThumbActive, 0, 23, true, -14},
-        {m_minuteSlider, 0, 0, true, res::kMinuteThumb, res::kMinuteThumbActive, 0, 59, true, -4},
-        {m_secondSlider, 0, 0, true, res::kMinuteThumb, res::kMinuteThumbActive, 0, 59, true, -4},
+         res::kTimelineThumbActive, 0, 100, 0},
+        {m_hourSlider, 0, 0, true, res::kHourThumb, res::kHourThumbActive, 0, 23, -14},
+        {m_minuteSlider, 0, 0, true, res::kMinuteThumb, res::kMinuteThumbActive, 0, 59, -4},
+        {m_secondSlider, 0, 0, true, res::kMinuteThumb, res::kMinuteThumbActive, 0, 59, -4},
         {m_volume, res::kSmallChannel, res::kSmallChannelActive, true, res::kSmallThumb,
-         res::kSmallThumbActive, -10000, 0, false, 0},
+         res::kSmallThumbActive, -10000, 0, 0},
         {m_rate, res::kSmallChannel, res::kSmallChannelActive, true, res::kSmallThumb,
-         res::kSmallThumbActive, 1, 8, false, 0},
+         res::kSmallThumbActive, 1, 8, 0},
     };
     for (const SliderSetUp& s : sliders) {
         if (s.channel != 0)
             s.slider->LoadChannelBitmaps(s.channel, s.activeChannel, s.transparent);
         s.slider->LoadThumbBitmaps(s.thumb, s.activeThumb);
         s.slider->SetShowFocusRect(false);
-        if (s.timeSlider) {
-            // The window paints the mark bars under these thumbs itself.
-            s.slider->SetRestoreBackground(false);
-            s.slider->SetPointerShiftX(s.pointerShiftX);
-        }
+        s.slider->SetPointerShiftX(s.pointerShiftX);
         s.slider->SetRange(s.minimum, s.maximum);
         s.slider->SetPosition(s.minimum);
     }

@@ -170,12 +170,9 @@ void CBitmapSlider::mouseMoveEvent(QMouseEvent* event) {
 void CBitmapSlider::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton)
         return QWidget::mouseReleaseEvent(event);
-    // Qt hands a release to the widget that had the press, and only while the
-    // pointer is over the control does the release commit the position.
-    if (!rect().contains(event->position().toPoint()) && !model_.Dragging())
-        return;
+    // Qt hands the release to the widget that had the press, wherever the
+    // pointer is, as a captured mouse does.
     Post(model_.Release());
-    update();
 }
 
 void CBitmapSlider::keyPressEvent(QKeyEvent* event) {

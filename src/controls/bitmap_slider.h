@@ -29,10 +29,6 @@ class CBitmapSlider : public QWidget {
     void SetPointerShiftX(int shift) { model_.SetPointerShiftX(shift); }
     void SetMargins(int left, int top, int right, int bottom);
     void SetShowFocusRect(bool show);
-    // The owner repaints what lies under the thumb itself. Kept for the
-    // owner's set-up; painting here always composes from the parent's
-    // picture, so nothing needs restoring.
-    void SetRestoreBackground(bool restore) { restoreBackground_ = restore; }
     const SliderModel& Model() const { return model_; }
     bool ShowsActiveThumb() const;
 
@@ -67,7 +63,6 @@ class CBitmapSlider : public QWidget {
     Picture thumb_;
     Picture activeThumb_;
     bool channelTransparent_ = true;
-    bool restoreBackground_ = true;
     bool showFocusRect_ = true;
 };
 
