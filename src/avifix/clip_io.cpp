@@ -1,0 +1,193 @@
+#include "avifix/clip_io.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <stdio.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "catalogue/folder_listing.h"
+
+namespace tramlet::avifix {
+namespace {
+
+std::string ErrnoText(int error) {
+    return strerror(error);
+}
+
+class PosixClipFile final : public ClipFile {
+  public:
+    explicit PosixClipFile(int fd) : fd_(fd) {}
+    ~PosixClipFile() override { close(fd_); }
+
+    bool Size(uint64_t& size) override {
+        struct stat st;
+        if (fstat(fd_, &st) != 0)
+            return Fail(errno);
+        size = static_cast<uint64_t>(st.st_size);
+        return true;
+    }
+
+    int64_t ReadAt(uint64_t offset, void* buffer, size_t n) override {
+        size_t done = 0;
+        while (done < n) {
+            const ssize_t r = pread(fd_, static_cast<char*>(buffer) + done, n - done,
+                                    static_cast<off_t>(offset + done));
+            if (r < 0) {
+                if (errno == EINTR)
+                    continue;
+                Fail(errno);
+                return -1;
+            }
+            if (r == 0)
+                break;
+            done += static_cast<size_t>(r);
+        }
+        return static_cast<int64_t>(done);
+    }
+
+    bool WriteAt(uint64_t offset, const void* data, size_t n) override {
+        size_t done = 0;
+        while (done < n) {
+            const ssize_t r = pwrite(fd_, static_cast<const char*>(data) + done, n - done,
+                                     static_cast<off_t>(offset + done));
+            if (r < 0) {
+                if (errno == EINTR)
+                    continue;
+                return Fail(errno);
+            }
+            done += static_cast<size_t>(r);
+        }
+        return true;
+    }
+
+    bool WriteSectorAt(uint64_t offset, const void* data, size_t n) override {
+        if (n == 0 || offset / 512 != (offset + n - 1) / 512)
+            return Fail(EINVAL);
+        return WriteAt(offset, data, n);  // one pwrite of less than a sector
+    }
+
+    bool Sync() override { return fsync(fd_) == 0 || Fail(errno); }
+
+    std::string LastError() const override { return error_; }
+
+  private:
+    bool Fail(int error) {
+        error_ = ErrnoText(error);
+        return false;
+    }
+
+    int fd_;
+    std::string error_;
+};
+
+bool SameFile(const std::string& a, const std::string& b) {
+    struct stat sa, sb;
+    return lstat(a.c_str(), &sa) == 0 && lstat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
+}
+
+// Both names lead to one file: an earlier link + unlink stopped half way.
+RenameStatus DropSecondName(const std::string& from, std::string* error) {
+    if (unlink(from.c_str()) == 0)
+        return RenameStatus::Done;
+    if (error)
+        *error = ErrnoText(errno);
+    return RenameStatus::Failed;
+}
+
+bool Unsupported(int e) {
+    return e == EINVAL || e == ENOSYS || e == ENOTSUP || e == EOPNOTSUPP;
+}
+
+class PosixClipFileSystem final : public ClipFileSystem {
+  public:
+    std::vector<std::string> FindFiles(const std::string& pathPattern) override {
+        return tramlet::FindFiles(pathPattern);
+    }
+
+    std::unique_ptr<ClipFile> OpenForUpdate(const std::string& path, std::string* error) override {
+        // O_NONBLOCK keeps a FIFO named *.avi from hanging the open; only
+        // regular files go further.
+        const int fd = open(path.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+        if (fd < 0) {
+            if (error)
+                *error = ErrnoText(errno);
+            return nullptr;
+        }
+        struct stat st;
+        if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+            if (error)
+                *error = "not a regular file";
+            close(fd);
+            return nullptr;
+        }
+        fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+        posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+        return std::make_unique<PosixClipFile>(fd);
+    }
+
+    bool Exists(const std::string& path) override {
+        struct stat st;
+        return lstat(path.c_str(), &st) == 0;
+    }
+
+    RenameStatus RenameNoReplace(const std::string& from, const std::string& to,
+                                 std::string* error) override {
+        if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
+            return RenameStatus::Done;
+        }
+        const int e = errno;
+        if (e == EEXIST)
+            return SameFile(from, to) ? DropSecondName(from, error) : RenameStatus::TargetExists;
+        if (Unsupported(e))
+            return RenameByLink(from, to, error);
+        if (error)
+            *error = ErrnoText(e);
+        return RenameStatus::Failed;
+    }
+
+    void SyncDirectory(const std::string& folder) override {
+        const int fd =
+            open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0)
+            return;
+        fsync(fd);
+        close(fd);
+    }
+};
+
+}  // namespace
+
+RenameStatus RenameByLink(const std::string& from, const std::string& to, std::string* error) {
+    if (link(from.c_str(), to.c_str()) == 0) {
+        if (unlink(from.c_str()) == 0)
+            return RenameStatus::Done;
+        if (error)
+            *error = "linked, but the old name stays: " + ErrnoText(errno);
+        return RenameStatus::Failed;
+    }
+    const int e = errno;
+    if (e == EEXIST)
+        return SameFile(from, to) ? DropSecondName(from, error) : RenameStatus::TargetExists;
+    if (e == EPERM || e == EMLINK || Unsupported(e)) {
+        // No hard links either (FAT, exFAT through FUSE): check, then rename.
+        // Only a second program racing for the same name could slip in.
+        struct stat st;
+        if (lstat(to.c_str(), &st) == 0)
+            return RenameStatus::TargetExists;
+        if (rename(from.c_str(), to.c_str()) == 0)
+            return RenameStatus::Done;
+    }
+    if (error)
+        *error = ErrnoText(errno);
+    return RenameStatus::Failed;
+}
+
+ClipFileSystem& PosixFileSystem() {
+    static PosixClipFileSystem fs;
+    return fs;
+}
+
+}  // namespace tramlet::avifix

@@ -1,0 +1,364 @@
+#include "avifix/index_rebuild.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+namespace tramlet::avifix {
+namespace {
+
+constexpr uint64_t k4GiB = uint64_t{1} << 32;
+
+// Reads the clip in large blocks and hands out views into them. Nothing at or
+// past fileSize is ever asked of the file.
+class BlockReader {
+  public:
+    BlockReader(ClipFile& file, uint64_t fileSize, size_t blockSize)
+        : file_(file),
+          fileSize_(fileSize),
+          blockSize_(std::max<size_t>(blockSize, 8)),
+          buffer_(new uint8_t[blockSize_]) {}
+
+    // [pos, pos + n) with n <= the block size and pos + n <= fileSize.
+    const uint8_t* Need(uint64_t pos, size_t n) {
+        if (!(pos >= bufferPos_ && pos + n <= bufferPos_ + bufferLength_) && !Fill(pos))
+            return nullptr;
+        if (pos + n > bufferPos_ + bufferLength_)
+            return nullptr;
+        return buffer_.get() + (pos - bufferPos_);
+    }
+
+    // The buffered part of [pos, end) that starts at pos, at least one byte.
+    const uint8_t* Piece(uint64_t pos, uint64_t end, size_t& length) {
+        if (!(pos >= bufferPos_ && pos < bufferPos_ + bufferLength_) && !Fill(pos))
+            return nullptr;
+        length = static_cast<size_t>(std::min(end, bufferPos_ + bufferLength_) - pos);
+        return buffer_.get() + (pos - bufferPos_);
+    }
+
+    const std::string& Error() const { return error_; }
+
+  private:
+    bool Fill(uint64_t pos) {
+        if (pos >= fileSize_)
+            return Failed("read past the end");
+        const size_t want = static_cast<size_t>(std::min<uint64_t>(blockSize_, fileSize_ - pos));
+        const int64_t got = file_.ReadAt(pos, buffer_.get(), want);
+        if (got < 0)
+            return Failed(file_.LastError());
+        if (static_cast<uint64_t>(got) != want)
+            return Failed("the file became shorter while it was read");
+        bufferPos_ = pos;
+        bufferLength_ = want;
+        return true;
+    }
+    bool Failed(std::string error) {
+        error_ = std::move(error);
+        bufferLength_ = 0;
+        return false;
+    }
+
+    ClipFile& file_;
+    uint64_t fileSize_;
+    size_t blockSize_;
+    std::unique_ptr<uint8_t[]> buffer_;
+    uint64_t bufferPos_ = 0;
+    size_t bufferLength_ = 0;
+    std::string error_;
+};
+
+void AppendIndexChunk(std::vector<uint8_t>& out, const IndexEntry* entries, uint64_t count,
+                      const IndexEntry* extra) {
+    const uint64_t total = count + (extra ? 1 : 0);
+    const size_t start = out.size();
+    out.resize(start + 8 + kIndexEntrySize * total);
+    uint8_t* p = out.data() + start;
+    std::memcpy(p, "idx1", 4);
+    StoreLe32(p + 4, static_cast<uint32_t>(kIndexEntrySize * total));
+    p += 8;
+    auto put = [&p](const IndexEntry& e) {
+        std::memcpy(p, "00dc", 4);
+        StoreLe32(p + 4, e.flags);
+        StoreLe32(p + 8, e.offset);
+        StoreLe32(p + 12, e.length);
+        p += kIndexEntrySize;
+    };
+    for (uint64_t i = 0; i < count; ++i)
+        put(entries[i]);
+    if (extra)
+        put(*extra);
+}
+
+}  // namespace
+
+// Frame accounting for each NAL unit the splitter finds: a parameter set or a
+// new picture closes the frame in progress once it holds a slice; other units
+// count toward the frame in progress.
+class IndexRebuild::Walker final : public NalUnitSink {
+  public:
+    explicit Walker(IndexRebuild& r) : r_(r) {}
+
+    bool OnNalUnit(const NalUnitView& u) override {
+        const int t = u.head[0] & 0x1F;
+        const bool savedKey = r_.detector_.key;
+        if (r_.slicePending_ && r_.frameLength_ != 0 && (t == 7 || t == 8)) {
+            if (!r_.Emit(r_.detector_.key))
+                return false;
+            r_.frameLength_ = 0;
+            r_.slicePending_ = false;
+        }
+        const bool newPicture = Examine(u.head, u.headLength, r_.unit_, r_.detector_);
+        const bool closes = newPicture && r_.slicePending_;
+        if (closes)
+            r_.slicePending_ = false;
+        if (t >= 1 && t <= 5)
+            r_.slicePending_ = true;
+        if (closes && r_.frameLength_ > 0) {
+            if (!r_.Emit(savedKey))
+                return false;
+            r_.frameLength_ = 0;
+        }
+        r_.frameLength_ += u.counted;
+        return true;
+    }
+
+  private:
+    IndexRebuild& r_;
+};
+
+IndexRebuild::IndexRebuild(RebuildOptions options) : options_(options) {}
+
+IndexRebuild::~IndexRebuild() {
+    std::free(entries_);
+}
+
+bool IndexRebuild::Fail(RebuildStatus status, std::string error) {
+    result_.status = status;
+    result_.error = std::move(error);
+    return false;
+}
+
+bool IndexRebuild::Emit(bool key) {
+    if (count_ >= capacity_) {
+        const uint64_t wanted = capacity_ + kIndexGrowth;
+        void* grown = nullptr;
+        if (wanted <= options_.maxIndexEntries && wanted <= SIZE_MAX / sizeof(IndexEntry)) {
+            grown = std::realloc(entries_, static_cast<size_t>(wanted) * sizeof(IndexEntry));
+        }
+        if (!grown)
+            return Fail(RebuildStatus::IndexFull, "the index could not grow");
+        entries_ = static_cast<IndexEntry*>(grown);
+        capacity_ = wanted;
+    }
+    const auto length = static_cast<uint32_t>(frameLength_);
+    entries_[count_++] = IndexEntry{key ? kKeyFrameFlag : 0u, chunkOffset_, length};
+    chunkOffset_ += length + 8 + (length & 1);  // 32-bit offsets, as the format has them
+    return true;
+}
+
+const RebuildResult& IndexRebuild::Walk(ClipFile& file, const Header& recorderHeader,
+                                        uint64_t fileSize, const PercentCallback& progress) {
+    result_ = RebuildResult{};
+    count_ = 0;
+    chunkOffset_ = kMoviStart;
+    frameLength_ = 0;
+    slicePending_ = false;
+    detector_ = DetectorState{};
+    result_.frameRate = RebuildFrameRate(LoadLe32(recorderHeader.data() + kRateOffset));
+
+    if (fileSize >= k4GiB) {
+        Fail(RebuildStatus::TooLarge, "4 GiB or larger: beyond the 32-bit offsets of AVI 1.0");
+        return result_;
+    }
+    if (fileSize < kHeaderSize) {
+        Fail(RebuildStatus::ReadError, "shorter than the 224-byte header");
+        return result_;
+    }
+    std::unique_ptr<BlockReader> reader;
+    try {
+        reader = std::make_unique<BlockReader>(file, fileSize, options_.readBlockSize);
+    } catch (const std::bad_alloc&) {
+        Fail(RebuildStatus::CannotStart, "out of memory");
+        return result_;
+    }
+
+    uint64_t total = kHeaderSize;
+    int lastPercent = -1;
+    auto report = [&] {
+        const int percent =
+            static_cast<int>(static_cast<double>(total) / static_cast<double>(fileSize) * 100.0);
+        if (percent != lastPercent) {
+            lastPercent = percent;
+            if (progress)
+                progress(percent);
+        }
+    };
+
+    Walker walker(*this);
+    NalSplitter splitter;
+    uint64_t pos = kMoviStart;
+    uint64_t indexPosition = 0;
+    for (;;) {
+        const uint64_t left = fileSize - pos;
+        if (left < 8) {
+            total += left;
+            report();
+            result_.end = left ? WalkEnd::ShortHeader : WalkEnd::EndOfFile;
+            indexPosition = pos;
+            break;
+        }
+        const uint8_t* header = reader->Need(pos, 8);
+        if (!header) {
+            Fail(RebuildStatus::ReadError, reader->Error());
+            return result_;
+        }
+        total += 8;
+        report();
+        if (!HasFourCc(header, "00dc")) {
+            result_.end = WalkEnd::ForeignChunk;
+            indexPosition = pos;
+            break;
+        }
+        const uint32_t size = LoadLe32(header + 4);
+        const uint64_t dataPos = pos + 8;
+        if (fileSize - dataPos < size) {
+            result_.end = WalkEnd::TornChunk;
+            indexPosition = dataPos;
+            break;
+        }
+        // A rerun after a power cut: the torn chunk's claimed data may now be
+        // covered by the idx1 chunk that the cut run began to write behind it.
+        const uint64_t wouldBeEntries = count_ + (frameLength_ > 0 ? 1 : 0);
+        if (size > 0 && size <= 8 + kIndexEntrySize * wouldBeEntries) {
+            const uint8_t* first = reader->Need(dataPos, 1);
+            if (first && *first == 'i') {
+                std::vector<uint8_t> own;
+                const IndexEntry pending{detector_.key ? kKeyFrameFlag : 0u, chunkOffset_,
+                                         static_cast<uint32_t>(frameLength_)};
+                AppendIndexChunk(own, entries_, count_, frameLength_ > 0 ? &pending : nullptr);
+                bool same = true;
+                for (uint64_t at = dataPos; same && at < dataPos + size;) {
+                    size_t length = 0;
+                    const uint8_t* piece = reader->Piece(at, dataPos + size, length);
+                    if (!piece)
+                        break;
+                    same = std::memcmp(piece, own.data() + (at - dataPos), length) == 0;
+                    at += length;
+                }
+                if (same) {
+                    result_.end = WalkEnd::OwnIndex;
+                    indexPosition = dataPos;
+                    break;
+                }
+            }
+        }
+        splitter.Begin(size);
+        for (uint64_t at = dataPos; at < dataPos + size;) {
+            size_t length = 0;
+            const uint8_t* piece = reader->Piece(at, dataPos + size, length);
+            if (!piece) {
+                Fail(RebuildStatus::ReadError, reader->Error());
+                return result_;
+            }
+            if (!splitter.Feed(piece, length, walker))
+                return result_;  // the index could not grow
+            at += length;
+        }
+        if (!splitter.Finish(walker))
+            return result_;
+        total += size;
+        report();
+        pos = dataPos + size;
+        if (size & 1) {
+            if (pos < fileSize) {
+                ++pos;  // the pad byte, not added to total
+            } else {
+                // Write the missing pad with the index, so the index lies
+                // where a rerun, which then finds the pad, looks for it.
+                result_.end = WalkEnd::MissingPad;
+                result_.padByteWritten = true;
+                indexPosition = pos + 1;
+                break;
+            }
+        }
+    }
+    if (frameLength_ > 0 && !Emit(detector_.key))
+        return result_;
+
+    result_.frameCount = static_cast<int32_t>(count_);
+    result_.width = static_cast<uint32_t>(detector_.width);
+    result_.height = static_cast<uint32_t>(detector_.height);
+    result_.indexPosition = indexPosition;
+    result_.fileEnd = indexPosition + 8 + kIndexEntrySize * count_;
+    if (result_.fileEnd >= k4GiB) {
+        Fail(RebuildStatus::TooLarge, "the rebuilt clip would reach 4 GiB");
+    }
+    return result_;
+}
+
+Header IndexRebuild::NewHeader() const {
+    HeaderValues v;
+    v.frameCount = static_cast<uint32_t>(result_.frameCount);
+    v.frameRate = result_.frameRate;
+    v.width = result_.width;
+    v.height = result_.height;
+    v.indexPosition = static_cast<uint32_t>(result_.indexPosition);
+    v.fileEnd = static_cast<uint32_t>(result_.fileEnd);
+    return BuildHeader(v);
+}
+
+std::vector<uint8_t> IndexRebuild::IndexChunk() const {
+    std::vector<uint8_t> out;
+    AppendIndexChunk(out, entries_, count_, nullptr);
+    return out;
+}
+
+bool IndexRebuild::WriteIndexAndHeaderBody(ClipFile& file) {
+    if (result_.status != RebuildStatus::Ok)
+        return false;
+    std::vector<uint8_t> data;
+    try {
+        if (result_.padByteWritten)
+            data.push_back(0);
+        AppendIndexChunk(data, entries_, count_, nullptr);
+    } catch (const std::bad_alloc&) {
+        return Fail(RebuildStatus::CannotStart, "out of memory");
+    }
+    const uint64_t at = result_.indexPosition - (result_.padByteWritten ? 1 : 0);
+    if (!file.WriteAt(at, data.data(), data.size()) || !file.Sync()) {
+        return Fail(RebuildStatus::WriteError, file.LastError());
+    }
+    const Header h = NewHeader();
+    // Everything but the RIFF size (4..7) and dwRate (132..135), which go in
+    // the commit: bytes 0..3 and 8..11 keep their values ("RIFF", "AVI ").
+    if (!file.WriteAt(0, h.data(), 4) || !file.WriteAt(8, h.data() + 8, kRateOffset - 8) ||
+        !file.WriteAt(kCommitEnd, h.data() + kCommitEnd, kHeaderSize - kCommitEnd) ||
+        !file.Sync()) {
+        return Fail(RebuildStatus::WriteError, file.LastError());
+    }
+    return true;
+}
+
+bool IndexRebuild::Commit(ClipFile& file) {
+    if (result_.status != RebuildStatus::Ok)
+        return false;
+    const Header h = NewHeader();
+    if (!file.WriteSectorAt(kCommitBegin, h.data() + kCommitBegin, kCommitEnd - kCommitBegin) ||
+        !file.Sync()) {
+        return Fail(RebuildStatus::WriteError, file.LastError());
+    }
+    return true;
+}
+
+RebuildResult RebuildClip(ClipFile& file, const Header& recorderHeader, uint64_t fileSize,
+                          const RebuildOptions& options, const PercentCallback& progress) {
+    IndexRebuild rebuild(options);
+    rebuild.Walk(file, recorderHeader, fileSize, progress);
+    if (rebuild.Result().status == RebuildStatus::Ok && rebuild.WriteIndexAndHeaderBody(file)) {
+        rebuild.Commit(file);
+    }
+    return rebuild.Result();
+}
+
+}  // namespace tramlet::avifix

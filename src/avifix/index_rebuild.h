@@ -1,0 +1,124 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "avifix/avi_layout.h"
+#include "avifix/clip_io.h"
+#include "avifix/h264_detector.h"
+#include "avifix/nal_splitter.h"
+
+// The index and header rebuild of an unclosed clip: every frame is measured
+// from its NAL units, an idx1 index with one entry per frame (absolute
+// offsets, the first 224) goes behind the last whole chunk, and the 224-byte
+// header is rewritten with the true sizes, frame count, rate and picture size.
+//
+// Order of writes, so that a power cut at any moment leaves a file that the
+// next pass repairs to the same bytes (frame data is never rewritten and the
+// file never truncated):
+//   1. WriteIndexAndHeaderBody: the idx1 chunk (behind a zero pad byte when
+//      the last chunk's pad is missing), fsync; then every header byte except
+//      4..135, fsync. The clip still reads as unclosed (RIFF size placeholder)
+//      and dwRate, the one header field the rebuild reads, is unchanged.
+//   2. The repair pass renames the clip (before the commit, see repair_pass.h).
+//   3. Commit: bytes 4..135 (RIFF size first through dwRate) in one write
+//      inside the first sector, fsync. From here the clip reads as finished.
+// A rerun after a cut before the commit walks the same chunks and stops at
+// the same place: a partly written idx1 never reads as "00dc", and a torn
+// chunk whose claimed data has become our own index is recognised as such.
+namespace tramlet::avifix {
+
+// The callback receives trunc(total / file size * 100) each time it changes.
+using PercentCallback = std::function<void(int percent)>;
+
+struct RebuildOptions {
+    // Bytes asked of each read: large blocks, read once.
+    size_t readBlockSize = size_t{1} << 20;
+    // Index growth asking for more entries than this fails, as an allocation
+    // failure would (tests use it to reach that path).
+    uint64_t maxIndexEntries = uint64_t{1} << 32;
+};
+
+enum class RebuildStatus {
+    Ok,
+    CannotStart,  // out of memory before anything was written
+    IndexFull,    // enlarging the index failed; nothing written, the clip stays unclosed
+    TooLarge,     // the file or the rebuilt file would reach 4 GiB; nothing written
+    ReadError,    // nothing written
+    WriteError,   // the clip may be partly rewritten but still reads as unclosed
+};
+
+enum class WalkEnd {
+    EndOfFile,     // the last chunk ended exactly at the end of the file
+    ShortHeader,   // fewer than 8 bytes left for a chunk header
+    ForeignChunk,  // a chunk id other than "00dc" (audio, filler, an old index)
+    TornChunk,     // a chunk whose data runs past the end of the file
+    MissingPad,    // an odd-sized last chunk without its pad byte
+    OwnIndex,      // a torn chunk whose claimed data is this rebuild's idx1 (rerun after a cut)
+};
+
+struct RebuildResult {
+    RebuildStatus status = RebuildStatus::Ok;
+    std::string error;
+    WalkEnd end = WalkEnd::EndOfFile;
+    int32_t frameCount = 0;
+    float frameRate = 0.0f;
+    uint32_t width = 0;
+    uint32_t height = 0;
+    uint64_t indexPosition = 0;   // where "idx1" begins
+    uint64_t fileEnd = 0;         // just after the idx1 chunk
+    bool padByteWritten = false;  // a zero pad byte goes in front of idx1
+};
+
+class IndexRebuild {
+  public:
+    explicit IndexRebuild(RebuildOptions options = {});
+    ~IndexRebuild();
+    IndexRebuild(const IndexRebuild&) = delete;
+    IndexRebuild& operator=(const IndexRebuild&) = delete;
+
+    // Start and chunk walk: reads only. fileSize is the clip's full size;
+    // nothing at or past it is read, whatever the chunk sizes claim.
+    const RebuildResult& Walk(ClipFile& file, const Header& recorderHeader, uint64_t fileSize,
+                              const PercentCallback& progress = {});
+    // Step 1 of the write order above. Needs a successful Walk.
+    bool WriteIndexAndHeaderBody(ClipFile& file);
+    // Step 3 of the write order above.
+    bool Commit(ClipFile& file);
+
+    const RebuildResult& Result() const { return result_; }
+    size_t EntryCount() const { return count_; }
+    const IndexEntry* Entries() const { return entries_; }
+    // The header and the idx1 chunk this rebuild writes.
+    Header NewHeader() const;
+    std::vector<uint8_t> IndexChunk() const;
+
+  private:
+    class Walker;
+
+    bool Emit(bool key);
+    bool Fail(RebuildStatus status, std::string error);
+
+    RebuildOptions options_;
+    RebuildResult result_;
+    // Frame accounting state, zero for every file.
+    IndexEntry* entries_ = nullptr;  // malloc/realloc: grows by kIndexGrowth entries
+    uint64_t count_ = 0;
+    uint64_t capacity_ = 0;
+    uint32_t chunkOffset_ = 0;
+    uint64_t frameLength_ = 0;
+    bool slicePending_ = false;
+    DetectorState detector_;
+    NalUnit unit_;
+};
+
+// Walk, WriteIndexAndHeaderBody and Commit in one go (no rename): for tests,
+// the fuzzer and callers that handle a single file.
+RebuildResult RebuildClip(ClipFile& file, const Header& recorderHeader, uint64_t fileSize,
+                          const RebuildOptions& options = {}, const PercentCallback& progress = {});
+
+}  // namespace tramlet::avifix

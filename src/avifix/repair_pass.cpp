@@ -1,0 +1,306 @@
+#include "avifix/repair_pass.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <optional>
+
+#include "catalogue/clip_name.h"
+#include "catalogue/storage_layout.h"
+
+namespace tramlet::avifix {
+namespace {
+
+constexpr uint64_t k4GiB = uint64_t{1} << 32;
+
+using NewPathFn = std::function<std::string(const ClipName& clip, int duration)>;
+
+bool IsUnclosed(const Header& h) {
+    static const uint8_t marker[12] = {'R',  'I',  'F', 'F', 0xFF, 0xFF,
+                                       0xFF, 0xFF, 'A', 'V', 'I',  ' '};
+    return std::equal(marker, marker + 12, h.begin());
+}
+
+std::string NameOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string FolderOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+void Report(const PercentCallback& cb, int percent) {
+    if (cb)
+        cb(percent);
+}
+
+ClipReport& Done(ClipReport& r, ClipAction action, std::string reason) {
+    r.action = action;
+    r.reason = std::move(reason);
+    return r;
+}
+
+// Renames to the name with the new duration (when it changes), into the report.
+// Returns false when it failed.
+bool Rename(ClipFileSystem& fs, const std::string& folder, ClipReport& r,
+            const std::string& newPath, bool dryRun, std::string& why) {
+    if (newPath == r.path)
+        return true;
+    if (dryRun) {
+        if (fs.Exists(newPath)) {
+            why = NameOf(newPath) + " already exists, so the old name would stay";
+            return false;
+        }
+        r.newPath = newPath;
+        r.renamed = true;
+        return true;
+    }
+    std::string error;
+    switch (fs.RenameNoReplace(r.path, newPath, &error)) {
+        case RenameStatus::Done:
+            fs.SyncDirectory(folder);
+            r.newPath = newPath;
+            r.renamed = true;
+            return true;
+        case RenameStatus::TargetExists:
+            why = NameOf(newPath) + " already exists: kept the old name";
+            return false;
+        case RenameStatus::Failed:
+            why = "cannot rename to " + NameOf(newPath) + ": " + error;
+            return false;
+    }
+    return false;
+}
+
+std::string Measures(const ClipReport& r) {
+    char buf[160];
+    std::snprintf(buf, sizeof buf, "%d frames at %.3f fps, %d s", r.frames,
+                  static_cast<double>(r.frameRate), r.duration);
+    return buf;
+}
+
+ClipReport RepairOne(ClipFileSystem& fs, const std::string& folder, const std::string& name,
+                     const NewPathFn& newPathOf, const RepairOptions& options,
+                     const PercentCallback& percent) {
+    ClipReport r;
+    r.path = folder + name;
+    r.name = name;
+    if (!fs.Exists(r.path)) {
+        r.kind = ClipKind::Unusable;
+        return Done(r, ClipAction::Failed,
+                    "cannot open for reading and writing: No such file or directory");
+    }
+    const std::optional<ClipName> clip = ParseClipName(name);
+    if (!clip) {
+        r.kind = ClipKind::NotAClip;
+        return Done(r, ClipAction::LeftAlone, "not a clip name (YYYYMMDD-HHMMSS-C-D.avi)");
+    }
+
+    std::string error;
+    std::unique_ptr<ClipFile> file = fs.OpenForUpdate(r.path, &error);
+    if (!file) {
+        r.kind = ClipKind::Unusable;
+        return Done(r, ClipAction::Failed, "cannot open for reading and writing: " + error);
+    }
+    if (!file->Size(r.size)) {
+        r.kind = ClipKind::Unusable;
+        return Done(r, ClipAction::Failed, "cannot read: " + file->LastError());
+    }
+    Header header{};
+    // Never asks for bytes past the end: a short file reads short here.
+    const int64_t got = file->ReadAt(0, header.data(),
+                                     static_cast<size_t>(std::min<uint64_t>(r.size, kHeaderSize)));
+    if (got < 0) {
+        r.kind = ClipKind::Unusable;
+        return Done(r, ClipAction::Failed, "cannot read: " + file->LastError());
+    }
+    if (got < static_cast<int64_t>(kHeaderSize)) {
+        r.kind = ClipKind::Unusable;
+        return Done(r, ClipAction::LeftAlone, "shorter than the 224-byte header");
+    }
+    if (!HasFourCc(header.data() + kMoviTypeOffset, "movi")) {
+        r.kind = ClipKind::Unusable;
+        return Done(r, ClipAction::LeftAlone,
+                    "not the recorder's header layout (no \"movi\" at 220)");
+    }
+    // The header's share of the file, in unsigned integer division.
+    Report(percent, static_cast<int>(uint64_t{22400} / r.size));
+
+    const bool unclosed = IsUnclosed(header);
+    r.kind = unclosed              ? ClipKind::Unclosed
+             : clip->duration != 0 ? ClipKind::Finished
+                                   : ClipKind::FinishedNoDuration;
+    if (r.kind == ClipKind::Finished) {
+        r.handlerResult = 1;
+        return Done(r, ClipAction::LeftAlone, "finished clip, named with its duration");
+    }
+    if (r.size >= k4GiB) {
+        return Done(r, ClipAction::Failed,
+                    "4 GiB or larger: beyond AVI 1.0's 32-bit offsets, left untouched");
+    }
+
+    if (!unclosed) {
+        // Frame count and rate from the finished header; no fallback for dwRate 0.
+        file.reset();
+        r.measured = true;
+        r.frames = static_cast<int32_t>(LoadLe32(header.data() + kTotalFramesOffset));
+        r.frameRate = static_cast<float>(LoadLe32(header.data() + kRateOffset) / 1000.0);
+        r.duration = ClipDuration(r.frames, r.frameRate);
+        Report(percent, 100);
+        const std::string newPath = newPathOf(*clip, r.duration);
+        if (newPath == r.path) {
+            return Done(r, ClipAction::LeftAlone,
+                        "finished clip whose duration comes to " + std::to_string(r.duration) +
+                            " s: the name stays (" + Measures(r) + ")");
+        }
+        std::string why;
+        if (!Rename(fs, folder, r, newPath, options.dryRun, why))
+            return Done(r, ClipAction::Failed, why);
+        return Done(r, ClipAction::DurationAdded, Measures(r));
+    }
+
+    IndexRebuild rebuild(options.rebuild);
+    const RebuildResult& result = rebuild.Walk(*file, header, r.size, percent);
+    if (result.status != RebuildStatus::Ok) {
+        return Done(r, ClipAction::Failed, "not rebuilt, left unclosed: " + result.error);
+    }
+    r.measured = true;
+    r.frames = result.frameCount;
+    r.frameRate = result.frameRate;
+    r.duration = ClipDuration(r.frames, r.frameRate);
+    r.width = result.width;
+    r.height = result.height;
+    r.indexPosition = result.indexPosition;
+    const std::string newPath = newPathOf(*clip, r.duration);
+    std::string why;
+    if (options.dryRun) {
+        r.rebuilt = true;
+        Report(percent, 100);
+        if (!Rename(fs, folder, r, newPath, true, why))
+            return Done(r, ClipAction::Failed, "would be rebuilt, but " + why);
+        return Done(r, ClipAction::Repaired, Measures(r));
+    }
+    if (!rebuild.WriteIndexAndHeaderBody(*file)) {
+        return Done(r, ClipAction::Failed,
+                    "write failed, left unclosed: " + rebuild.Result().error);
+    }
+    const bool renamed = Rename(fs, folder, r, newPath, false, why);
+    if (!rebuild.Commit(*file)) {
+        return Done(r, ClipAction::Failed,
+                    "write failed, left unclosed: " + rebuild.Result().error);
+    }
+    r.rebuilt = true;
+    file.reset();
+    Report(percent, 100);
+    if (!renamed)
+        return Done(r, ClipAction::Failed, "rebuilt, but " + why);
+    std::string note = Measures(r);
+    if (!r.renamed)
+        note += "; the name already carries it";
+    return Done(r, ClipAction::Repaired, note);
+}
+
+PassReport Visit(const std::vector<std::string>& names,
+                 const std::function<ClipReport(const std::string&, const PercentCallback&)>& one,
+                 const RepairCallbacks& cb) {
+    PassReport pass;
+    if (cb.passStarted)
+        cb.passStarted(names.size());
+    for (size_t i = 0; i < names.size(); ++i) {
+        if (cb.fileStarted)
+            cb.fileStarted(i, names.size(), names[i]);
+        pass.files.push_back(one(names[i], cb.filePercent));
+        if (cb.fileDone)
+            cb.fileDone(pass.files.back());
+    }
+    return pass;
+}
+
+ClipFileSystem& FileSystemOf(const RepairOptions& options) {
+    return options.fileSystem ? *options.fileSystem : PosixFileSystem();
+}
+
+}  // namespace
+
+size_t PassReport::Count(ClipAction action) const {
+    return static_cast<size_t>(std::count_if(
+        files.begin(), files.end(), [action](const ClipReport& r) { return r.action == action; }));
+}
+
+ClipReport RepairClip(std::string_view root, std::string_view name, const RepairOptions& options,
+                      const PercentCallback& filePercent) {
+    const std::string rootText(root);
+    const std::string folder = VideoFolder(rootText) + "/";
+    NewPathFn newPathOf = [&rootText](const ClipName& c, int duration) {
+        return RepairedClipPath(rootText, c.year, c.month, c.day, c.hour, c.minute, c.second,
+                                c.channel, duration);
+    };
+    return RepairOne(FileSystemOf(options), folder, std::string(name), newPathOf, options,
+                     filePercent);
+}
+
+ClipReport RepairClipAt(const std::string& path, const RepairOptions& options,
+                        const PercentCallback& filePercent) {
+    const std::string folder = FolderOf(path);
+    NewPathFn newPathOf = [&folder](const ClipName& c, int duration) {
+        ClipName renamed = c;
+        renamed.duration = duration;
+        return folder + renamed.FileName();
+    };
+    return RepairOne(FileSystemOf(options), folder, NameOf(path), newPathOf, options, filePercent);
+}
+
+PassReport RunRepairPass(std::string_view root, const RepairOptions& options,
+                         const RepairCallbacks& callbacks) {
+    std::vector<std::string> names = FileSystemOf(options).FindFiles(AllClipsPattern(root));
+    std::sort(names.begin(), names.end());
+    return Visit(
+        names,
+        [&](const std::string& name, const PercentCallback& percent) {
+            return RepairClip(root, name, options, percent);
+        },
+        callbacks);
+}
+
+PassReport RepairFiles(const std::vector<std::string>& paths, const RepairOptions& options,
+                       const RepairCallbacks& callbacks) {
+    return Visit(
+        paths,
+        [&](const std::string& path, const PercentCallback& percent) {
+            return RepairClipAt(path, options, percent);
+        },
+        callbacks);
+}
+
+const char* ToString(ClipKind kind) {
+    switch (kind) {
+        case ClipKind::NotAClip:
+            return "not_a_clip";
+        case ClipKind::Unusable:
+            return "unusable";
+        case ClipKind::Unclosed:
+            return "unclosed";
+        case ClipKind::Finished:
+            return "finished";
+        case ClipKind::FinishedNoDuration:
+            return "finished_no_duration";
+    }
+    return "unusable";
+}
+
+const char* ToString(ClipAction action) {
+    switch (action) {
+        case ClipAction::Repaired:
+            return "repaired";
+        case ClipAction::DurationAdded:
+            return "duration_added";
+        case ClipAction::LeftAlone:
+            return "left_alone";
+        case ClipAction::Failed:
+            return "failed";
+    }
+    return "failed";
+}
+
+}  // namespace tramlet::avifix

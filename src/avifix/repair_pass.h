@@ -1,0 +1,112 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "avifix/clip_io.h"
+#include "avifix/index_rebuild.h"
+
+// The AVI repair pass, as core code that the repair window, the
+// command-line tool and the tests all drive through callbacks.
+//
+// One file, in this order: a name that is not a clip name is left alone;
+// the file is opened for update and its first 224 bytes read; it is then
+// unusable (cannot be opened, shorter than 224 bytes, bytes 220..223 not
+// "movi"), an unclosed clip (bytes 0..11 "RIFF" FF FF FF FF "AVI "), a
+// finished clip named with its duration (left untouched, result 1), or a
+// finished clip whose duration field is 0 (renamed with the duration from its
+// header). An unclosed clip is rebuilt (index_rebuild.h) and renamed with the
+// duration computed from its frames; files of 4 GiB or more are untouched.
+//
+// Crash safety: an unclosed clip is renamed after its index and header body
+// are durable but before the commit write that makes it read as finished
+// (see index_rebuild.h). Renamed last, a cut between the commit and the
+// rename would leave a finished clip under its old name, which no later pass
+// renames to the same result. Renames never replace an existing file.
+namespace tramlet::avifix {
+
+enum class ClipKind {
+    NotAClip,            // the name does not parse as a clip name
+    Unusable,            // cannot be opened, shorter than 224 bytes, or not the recorder's layout
+    Unclosed,            // RIFF size still the placeholder
+    Finished,            // complete header, duration in the name
+    FinishedNoDuration,  // complete header, duration field 0
+};
+
+enum class ClipAction {
+    Repaired,       // index and header rebuilt (and renamed unless the duration is unchanged)
+    DurationAdded,  // renamed with the duration from its header
+    LeftAlone,      // nothing to do, or not ours to touch
+    Failed,         // could not be handled; see reason
+};
+
+struct ClipReport {
+    std::string path;  // the file as visited
+    std::string name;  // its name without folder
+    ClipKind kind = ClipKind::Unusable;
+    ClipAction action = ClipAction::LeftAlone;
+    std::string reason;    // why left alone or failed, or a note on the outcome
+    std::string newPath;   // the new name's path when renamed (in a dry run: would be)
+    bool rebuilt = false;  // index and header written (in a dry run: would be)
+    bool renamed = false;  // renamed (in a dry run: would be)
+    uint64_t size = 0;
+    bool measured = false;  // the fields below are set
+    int32_t frames = 0;
+    float frameRate = 0.0f;
+    int duration = 0;
+    uint32_t width = 0;
+    uint32_t height = 0;
+    uint64_t indexPosition = 0;  // rebuilt clips: where idx1 begins
+    // The repair window's per-file result: 1 when left alone as finished.
+    int handlerResult = 0;
+};
+
+struct RepairOptions {
+    bool dryRun = false;                   // write nothing, report what would change
+    ClipFileSystem* fileSystem = nullptr;  // null: the real file system
+    RebuildOptions rebuild;
+};
+
+// Progress as the repair window shows it: the overall bar counts files
+// visited of N, the file bar the current file's per cent.
+struct RepairCallbacks {
+    std::function<void(size_t total)> passStarted;
+    // Before each file: the overall bar at index (0-based), the file bar at 0.
+    std::function<void(size_t index, size_t total, const std::string& name)> fileStarted;
+    std::function<void(int percent)> filePercent;
+    std::function<void(const ClipReport& report)> fileDone;
+};
+
+struct PassReport {
+    std::vector<ClipReport> files;
+    size_t Count(ClipAction action) const;
+    bool AllFine() const { return Count(ClipAction::Failed) == 0; }
+};
+
+// Repairs the clip `name` in root's video folder (root ends in '/'); the
+// report's handlerResult is the window's 1/0 result for it.
+ClipReport RepairClip(std::string_view root, std::string_view name,
+                      const RepairOptions& options = {}, const PercentCallback& filePercent = {});
+
+// The same for a clip at any path; it is renamed within its own folder.
+ClipReport RepairClipAt(const std::string& path, const RepairOptions& options = {},
+                        const PercentCallback& filePercent = {});
+
+// The pass over root's video/*.avi (FindFiles(AllClipsPattern(root))), in
+// name order. A missing or empty video folder makes an empty pass.
+PassReport RunRepairPass(std::string_view root, const RepairOptions& options = {},
+                         const RepairCallbacks& callbacks = {});
+
+// The same over named files, one by one.
+PassReport RepairFiles(const std::vector<std::string>& paths, const RepairOptions& options = {},
+                       const RepairCallbacks& callbacks = {});
+
+const char* ToString(
+    ClipKind kind);  // "not_a_clip", "unusable", "unclosed", "finished", "finished_no_duration"
+const char* ToString(ClipAction action);  // "repaired", "duration_added", "left_alone", "failed"
+
+}  // namespace tramlet::avifix

@@ -1,0 +1,314 @@
+// tramlet-repair: the AVI repair pass of the program from the
+// command line, over a data root's video/*.avi or over named clips.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "avifix/repair_pass.h"
+
+namespace {
+
+using namespace tramlet::avifix;
+
+const char kHelp[] =
+    R"(usage: tramlet-repair [--dry-run] [--json] [-q] DATA_ROOT
+       tramlet-repair [--dry-run] [--json] [-q] FILE.avi...
+
+Runs the repair pass of Tramlet over a memory card: every DATA_ROOT/video/*.avi,
+or the named clips one by one. An unclosed clip (the recorder never finished
+it: no index, placeholder sizes) gets its idx1 index and 224-byte header
+rebuilt in place and is renamed YYYYMMDD-HHMMSS-C-D.avi with its duration D
+in seconds; a finished clip whose duration field is 0 is renamed with the
+duration from its header. Frame data is never rewritten, files are never
+truncated, a rename never replaces an existing file, and a power cut at any
+moment leaves a file that the next run repairs to the same result.
+Left alone: finished clips named with their duration, names that are not clip
+names, files shorter than 224 bytes or of another header layout.
+Files of 4 GiB or more are left untouched (reported as failed if they need work).
+
+options:
+  --dry-run  write and rename nothing; report what would change
+  --json     print one JSON report (below) on stdout instead of lines
+  -q         quiet: no progress bar, and only failures are printed
+  --help     this text
+
+Each file gets one line on stdout: repaired and renamed to X / duration
+added / left alone: why / failed: why; then a summary. A progress bar goes
+to stderr when stderr is a terminal.
+
+exit status: 0 every file is fine (repaired, renamed or rightly left alone),
+             1 some file could not be handled (see "failed"), 2 usage error.
+
+--json report:
+{
+  "dry_run": false,
+  "root": "/media/card/" | null,        (null when files were named)
+  "files": [ {
+      "path": ".../video/20120305-142233-1-0.avi",   (as visited)
+      "name": "20120305-142233-1-0.avi",
+      "class": "unclosed" | "finished" | "finished_no_duration" | "unusable" | "not_a_clip",
+      "action": "repaired" | "duration_added" | "left_alone" | "failed",
+      "reason": "...",                   (why left alone or failed, or a note)
+      "renamed_to": ".../20120305-142233-1-60.avi" | null,
+      "rebuilt": true,                   (index and header written)
+      "size": 12345678,                  (bytes, before the repair)
+      "frames": 1800 | null, "frame_rate": 30 | null, "duration": 60 | null,
+      "width": 1920 | null, "height": 1088 | null,   (rebuilt clips only)
+      "index_offset": 12345000 | null    (rebuilt clips: where idx1 begins)
+  } ... ],
+  "summary": { "files": 4, "repaired": 1, "duration_added": 1,
+               "left_alone": 1, "failed": 1 },
+  "exit_status": 1
+}
+In a dry run "renamed_to" and "rebuilt" tell what would happen.
+)";
+
+int Usage(const char* message) {
+    std::fprintf(stderr, "tramlet-repair: %s\nTry 'tramlet-repair --help'.\n", message);
+    return 2;
+}
+
+bool IsDirectory(const std::string& path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// ---- JSON -------------------------------------------------------------------
+
+// Valid UTF-8 passes through; other bytes are written as \u00XX (Latin-1) so
+// that any file name gives valid JSON.
+std::string JsonString(const std::string& s) {
+    std::string out = "\"";
+    const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+    const size_t n = s.size();
+    char buf[8];
+    for (size_t i = 0; i < n;) {
+        const unsigned char c = p[i];
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += static_cast<char>(c);
+            ++i;
+        } else if (c < 0x20 || c == 0x7F) {
+            std::snprintf(buf, sizeof buf, "\\u%04x", c);
+            out += buf;
+            ++i;
+        } else if (c < 0x80) {
+            out += static_cast<char>(c);
+            ++i;
+        } else {
+            size_t len = c >= 0xF0 && c <= 0xF4 ? 4 : c >= 0xE0 ? 3 : c >= 0xC2 && c < 0xE0 ? 2 : 0;
+            bool ok = len > 0 && i + len <= n;
+            for (size_t k = 1; ok && k < len; ++k)
+                ok = (p[i + k] & 0xC0) == 0x80;
+            if (ok && len == 3)
+                ok = !(c == 0xE0 && p[i + 1] < 0xA0) && !(c == 0xED && p[i + 1] >= 0xA0);
+            if (ok && len == 4)
+                ok = !(c == 0xF0 && p[i + 1] < 0x90) && !(c == 0xF4 && p[i + 1] >= 0x90);
+            if (ok) {
+                out.append(s, i, len);
+                i += len;
+            } else {
+                std::snprintf(buf, sizeof buf, "\\u%04x", c);
+                out += buf;
+                ++i;
+            }
+        }
+    }
+    return out + "\"";
+}
+
+std::string JsonFloat(float f) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.6g", static_cast<double>(f));
+    return buf;
+}
+
+void PrintJson(const PassReport& pass, const std::string* root, bool dryRun, int status) {
+    std::string o = "{\n";
+    o += "  \"dry_run\": " + std::string(dryRun ? "true" : "false") + ",\n";
+    o += "  \"root\": " + (root ? JsonString(*root) : std::string("null")) + ",\n";
+    o += "  \"files\": [";
+    for (size_t i = 0; i < pass.files.size(); ++i) {
+        const ClipReport& r = pass.files[i];
+        const bool rebuiltClip = r.measured && r.kind == ClipKind::Unclosed;
+        o += i ? ",\n    {" : "\n    {";
+        o += "\"path\": " + JsonString(r.path);
+        o += ", \"name\": " + JsonString(r.name);
+        o += ", \"class\": \"" + std::string(ToString(r.kind)) + "\"";
+        o += ", \"action\": \"" + std::string(ToString(r.action)) + "\"";
+        o += ", \"reason\": " + JsonString(r.reason);
+        o += ", \"renamed_to\": " + (r.renamed ? JsonString(r.newPath) : std::string("null"));
+        o += ", \"rebuilt\": " + std::string(r.rebuilt ? "true" : "false");
+        o += ", \"size\": " + std::to_string(r.size);
+        o += ", \"frames\": " + (r.measured ? std::to_string(r.frames) : std::string("null"));
+        o += ", \"frame_rate\": " + (r.measured ? JsonFloat(r.frameRate) : std::string("null"));
+        o += ", \"duration\": " + (r.measured ? std::to_string(r.duration) : std::string("null"));
+        o += ", \"width\": " + (rebuiltClip ? std::to_string(r.width) : std::string("null"));
+        o += ", \"height\": " + (rebuiltClip ? std::to_string(r.height) : std::string("null"));
+        o += ", \"index_offset\": " +
+             (rebuiltClip ? std::to_string(r.indexPosition) : std::string("null"));
+        o += "}";
+    }
+    o += pass.files.empty() ? "],\n" : "\n  ],\n";
+    o += "  \"summary\": {\"files\": " + std::to_string(pass.files.size()) +
+         ", \"repaired\": " + std::to_string(pass.Count(ClipAction::Repaired)) +
+         ", \"duration_added\": " + std::to_string(pass.Count(ClipAction::DurationAdded)) +
+         ", \"left_alone\": " + std::to_string(pass.Count(ClipAction::LeftAlone)) +
+         ", \"failed\": " + std::to_string(pass.Count(ClipAction::Failed)) + "},\n";
+    o += "  \"exit_status\": " + std::to_string(status) + "\n}\n";
+    std::fputs(o.c_str(), stdout);
+}
+
+// ---- lines and the progress bar ------------------------------------------------
+
+std::string Line(const ClipReport& r, bool dryRun, bool showPath) {
+    const std::string who = showPath ? r.path : r.name;
+    const std::string to = r.renamed ? r.newPath.substr(r.newPath.rfind('/') + 1) : std::string();
+    switch (r.action) {
+        case ClipAction::Repaired:
+            if (r.renamed)
+                return who + ": " +
+                       (dryRun ? "would be repaired and renamed to " : "repaired and renamed to ") +
+                       to + " (" + r.reason + ")";
+            return who + ": " +
+                   (dryRun ? "would be repaired, name kept (" : "repaired, name kept (") +
+                   r.reason + ")";
+        case ClipAction::DurationAdded:
+            return who + ": " +
+                   (dryRun ? "duration would be added: renamed to "
+                           : "duration added: renamed to ") +
+                   to + " (" + r.reason + ")";
+        case ClipAction::LeftAlone:
+            return who + ": left alone: " + r.reason;
+        case ClipAction::Failed:
+            return who + ": failed: " + r.reason;
+    }
+    return who;
+}
+
+class ProgressBar {
+  public:
+    explicit ProgressBar(bool on) : on_(on) {}
+    void File(size_t index, size_t total, const std::string& name) {
+        index_ = index;
+        total_ = total;
+        name_ = name;
+        percent_ = 0;
+        Draw();
+    }
+    void Percent(int percent) {
+        if (percent == percent_)
+            return;
+        percent_ = percent;
+        Draw();
+    }
+    void Clear() {
+        if (on_ && drawn_)
+            std::fputs("\r\033[K", stderr);
+        drawn_ = false;
+    }
+    void Redraw() { Draw(); }
+
+  private:
+    void Draw() {
+        if (!on_ || total_ == 0)
+            return;
+        const int width = 30;
+        const int filled = static_cast<int>(index_ * width / total_);
+        char bar[width + 1];
+        for (int i = 0; i < width; ++i)
+            bar[i] = i < filled ? '#' : '.';
+        bar[width] = 0;
+        std::string name = name_.size() > 34 ? "..." + name_.substr(name_.size() - 31) : name_;
+        std::fprintf(stderr, "\r\033[K[%s] %zu/%zu %s %3d%%", bar, index_ + 1, total_, name.c_str(),
+                     percent_);
+        std::fflush(stderr);
+        drawn_ = true;
+    }
+
+    bool on_;
+    bool drawn_ = false;
+    size_t index_ = 0;
+    size_t total_ = 0;
+    std::string name_;
+    int percent_ = 0;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    bool dryRun = false, json = false, quiet = false, endOfOptions = false;
+    std::vector<std::string> operands;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (!endOfOptions && a == "--") {
+            endOfOptions = true;
+        } else if (!endOfOptions && a == "--help") {
+            std::fputs(kHelp, stdout);
+            return 0;
+        } else if (!endOfOptions && a == "--dry-run") {
+            dryRun = true;
+        } else if (!endOfOptions && a == "--json") {
+            json = true;
+        } else if (!endOfOptions && a == "-q") {
+            quiet = true;
+        } else if (!endOfOptions && a.size() > 1 && a[0] == '-') {
+            return Usage(("unknown option " + a).c_str());
+        } else {
+            operands.push_back(a);
+        }
+    }
+    if (operands.empty())
+        return Usage("name a data root or clip files");
+    std::string root;
+    const bool rootMode = IsDirectory(operands[0]);
+    if (rootMode) {
+        if (operands.size() > 1)
+            return Usage("give one data root, or clip files, not both");
+        root = operands[0];
+        if (root.back() != '/')
+            root += '/';
+    } else {
+        for (const std::string& f : operands) {
+            if (IsDirectory(f))
+                return Usage("give one data root, or clip files, not both");
+        }
+    }
+
+    RepairOptions options;
+    options.dryRun = dryRun;
+    ProgressBar bar(!quiet && isatty(STDERR_FILENO));
+    RepairCallbacks callbacks;
+    callbacks.fileStarted = [&](size_t index, size_t total, const std::string& name) {
+        bar.File(index, total, name);
+    };
+    callbacks.filePercent = [&](int percent) { bar.Percent(percent); };
+    callbacks.fileDone = [&](const ClipReport& r) {
+        if (json || (quiet && r.action != ClipAction::Failed))
+            return;
+        bar.Clear();
+        std::printf("%s\n", Line(r, dryRun, !rootMode).c_str());
+        std::fflush(stdout);
+        bar.Redraw();
+    };
+    const PassReport pass = rootMode ? RunRepairPass(root, options, callbacks)
+                                     : RepairFiles(operands, options, callbacks);
+    bar.Clear();
+    const int status = pass.AllFine() ? 0 : 1;
+    if (json) {
+        PrintJson(pass, rootMode ? &root : nullptr, dryRun, status);
+    } else if (!quiet) {
+        if (rootMode && pass.files.empty())
+            std::printf("No clips in %svideo\n", root.c_str());
+        std::printf("%zu file%s: %zu repaired, %zu duration added, %zu left alone, %zu failed%s\n",
+                    pass.files.size(), pass.files.size() == 1 ? "" : "s",
+                    pass.Count(ClipAction::Repaired), pass.Count(ClipAction::DurationAdded),
+                    pass.Count(ClipAction::LeftAlone), pass.Count(ClipAction::Failed),
+                    dryRun ? " (dry run: nothing written)" : "");
+    }
+    return status;
+}
