@@ -16,6 +16,7 @@ namespace {
 const QColor kKey(255, 0, 255);
 const QColor kWindow(41, 48, 56);
 const QColor kStrip(30, 35, 42);
+const QColor kStripEdge(62, 70, 80);
 const QColor kGroove(18, 21, 26);
 const QColor kLight(182, 183, 187);
 const QColor kGlyph(226, 228, 232);
@@ -97,6 +98,9 @@ void DrawGlyph(QPainter& p, Glyph glyph, const QColor& colour) {
 QImage ButtonFace(Glyph glyph, Face face) {
     QImage image = Blank(kButtonSize, kStrip);
     QPainter p(&image);
+    // The faces stand on the button strip and carry on its top edge.
+    p.setPen(kStripEdge);
+    p.drawLine(0, 0, kButtonSize.width() - 1, 0);
     Antialiased(p);
     const QRectF body(1.5, 1.5, 35, 34);
     QLinearGradient shade(0, 0, 0, kButtonSize.height());
@@ -171,7 +175,7 @@ QImage Strip() {
     const QSize size(733, 42);
     QImage image = Blank(size, kStrip);
     QPainter p(&image);
-    p.setPen(QColor(62, 70, 80));
+    p.setPen(kStripEdge);
     p.drawLine(0, 0, size.width() - 1, 0);
     p.setPen(QColor(20, 24, 29));
     p.drawLine(0, size.height() - 1, size.width() - 1, size.height() - 1);
