@@ -27,6 +27,7 @@
 #include "platform/mount_table.h"
 #include "platform/volume_source.h"
 #include "res/bitmaps.h"
+#include "res/dialog_units.h"
 #include "res/resource_ids.h"
 #include "res/string_table.h"
 
@@ -39,11 +40,6 @@ const QColor kMarked(11, 138, 0);
 const QColor kCalendarTitle(198, 210, 224);
 
 constexpr int kAboutCommand = 0x10;
-
-// The window is laid out in dialog units of its 9-point font.
-QRect FromDialogUnits(const QRect& units) {
-    return {units.x() * 7 / 4, units.y() * 15 / 8, units.width() * 7 / 4, units.height() * 15 / 8};
-}
 
 PixelRect ToPixelRect(const QRect& rect) {
     return {rect.left(), rect.top(), rect.left() + rect.width(), rect.top() + rect.height()};

@@ -6,6 +6,7 @@
 
 #include "app/own_dialog.h"
 #include "avifix/repair_pass.h"
+#include "res/dialog_units.h"
 #include "res/resource_ids.h"
 #include "res/string_table.h"
 
@@ -13,10 +14,6 @@ namespace tramlet {
 namespace {
 
 constexpr int kStartDelayMilliseconds = 500;
-
-QRect FromDialogUnits(int x, int y, int width, int height) {
-    return {x * 7 / 4, y * 15 / 8, width * 7 / 4, height * 15 / 8};
-}
 
 QProgressBar* AddBar(QWidget* parent, int id, const QRect& geometry) {
     auto* bar = new QProgressBar(parent);
@@ -32,13 +29,13 @@ QProgressBar* AddBar(QWidget* parent, int id, const QRect& geometry) {
 CAviFix::CAviFix(QWidget* parent) : QDialog(parent) {
     MarkAsOwnDialog(*this);
     setWindowTitle(LoadString(res::kResetCaption));
-    setFixedSize(FromDialogUnits(0, 0, 239, 54).size());
+    setFixedSize(FromDialogUnits({0, 0, 239, 54}).size());
     auto* text = new QLabel(LoadString(res::kOptimising), this);
     text->setObjectName(QString::number(res::kRepairText));
     text->setAlignment(Qt::AlignCenter);
-    text->setGeometry(FromDialogUnits(11, 7, 215, 9));
-    m_fileProgress = AddBar(this, res::kFileProgress, FromDialogUnits(7, 22, 223, 11));
-    m_totalProgress = AddBar(this, res::kTotalProgress, FromDialogUnits(7, 35, 223, 11));
+    text->setGeometry(FromDialogUnits({11, 7, 215, 9}));
+    m_fileProgress = AddBar(this, res::kFileProgress, FromDialogUnits({7, 22, 223, 11}));
+    m_totalProgress = AddBar(this, res::kTotalProgress, FromDialogUnits({7, 35, 223, 11}));
     m_fileProgress->setRange(0, 100);
 
     connect(this, &CAviFix::PassStarted, this, [this](int total) {
