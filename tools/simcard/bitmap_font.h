@@ -25,9 +25,6 @@ class BitmapFont {
 
     // Draws light text with a dark shadow so it reads on any background.
     static void DrawText(const Plane& plane, int x, int y, int scale, std::string_view text);
-    static int TextWidth(std::string_view text, int scale) {
-        return static_cast<int>(text.size()) * kAdvance * scale;
-    }
 
   private:
     static void DrawGlyphs(const Plane& plane, int x, int y, int scale, std::string_view text,
