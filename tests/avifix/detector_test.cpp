@@ -26,14 +26,6 @@ Bytes Payload(const NalUnit& u) {
 
 // ---- unescaping ---------------------------------------------------------------
 
-TEST(Unescape, TypeIsTheLowFiveBitsOfTheHeaderByte) {
-    NalUnit u;
-    const Bytes b{0x67, 1, 2};
-    Unescape(b.data(), b.size(), u);
-    EXPECT_EQ(u.type, 7);
-    EXPECT_EQ(Payload(u), (Bytes{1, 2}));
-}
-
 TEST(Unescape, DropsTheEmulationPreventionByte) {
     NalUnit u;
     const Bytes b{0x41, 0xAA, 0x00, 0x00, 0x03, 0x01, 0xBB};
@@ -161,17 +153,6 @@ TEST(BitReader, WideReadsKeepTheLow32Bits) {
     BitReader again(b.data(), b.size());
     EXPECT_EQ(again.U(1000), 0u);  // the bits all shift out
 }
-
-TEST(BitReader, SignedMapping) {
-    EXPECT_EQ(BitReader::ToSigned(0), 0);
-    EXPECT_EQ(BitReader::ToSigned(1), 1);
-    EXPECT_EQ(BitReader::ToSigned(2), -1);
-    EXPECT_EQ(BitReader::ToSigned(3), 2);
-    EXPECT_EQ(BitReader::ToSigned(4), -2);
-    EXPECT_EQ(BitReader::ToSigned(0xFFFFFFFFu), 2147483648LL);
-}
-
-// ---- sequence parameter sets --------------------------------------------------
 
 TEST(Sps, PictureSizeFrameCoded) {
     SpsParams p;

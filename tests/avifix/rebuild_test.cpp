@@ -271,40 +271,24 @@ TEST(Rebuild, PictureSizeFromTheSps) {
     EXPECT_EQ(r.bytes[162] | r.bytes[163] << 8, 1088);
 }
 
-TEST(Rebuild, HeaderTable) {
+TEST(Rebuild, HeaderHasTheSingleStreamLayout) {
     const Clip c = MakeClip(SimpleStream(3));
     const Bytes b = Rebuild(c.bytes).bytes;
-    auto cc = [&b](uint64_t at) {
-        return std::string(b.begin() + static_cast<long>(at),
-                           b.begin() + static_cast<long>(at) + 4);
-    };
-    EXPECT_EQ(cc(0), "RIFF");
-    EXPECT_EQ(cc(8), "AVI ");
-    EXPECT_EQ(cc(12), "LIST");
-    EXPECT_EQ(At(b, 16), 192u);
-    EXPECT_EQ(cc(20), "hdrl");
-    EXPECT_EQ(cc(24), "avih");
-    EXPECT_EQ(At(b, 28), 56u);
-    EXPECT_EQ(At(b, 36), 0u);
-    EXPECT_EQ(At(b, 44), 0x910u);
-    EXPECT_EQ(At(b, 56), 1u);
-    EXPECT_EQ(At(b, 60), 0x100000u);
-    EXPECT_EQ(cc(88), "LIST");
-    EXPECT_EQ(At(b, 92), 116u);
-    EXPECT_EQ(cc(96), "strl");
-    EXPECT_EQ(cc(100), "strh");
-    EXPECT_EQ(cc(108), "vids");
-    EXPECT_EQ(cc(112), "H264");
-    EXPECT_EQ(At(b, 144), 0x100000u);
-    EXPECT_EQ(At(b, 148), 0xFFFFFFFFu);
-    EXPECT_EQ(cc(164), "strf");
-    EXPECT_EQ(At(b, 168), 40u);
-    EXPECT_EQ(At(b, 172), 40u);
-    EXPECT_EQ(b[184] | b[185] << 8, 1);
-    EXPECT_EQ(b[186] | b[187] << 8, 24);
-    EXPECT_EQ(cc(188), "H264");
-    EXPECT_EQ(cc(212), "LIST");
-    EXPECT_EQ(cc(220), "movi");
+    const std::pair<uint64_t, const char*> ids[] = {
+        {0, "RIFF"},   {8, "AVI "},   {12, "LIST"},  {20, "hdrl"},  {24, "avih"},
+        {88, "LIST"},  {96, "strl"},  {100, "strh"}, {108, "vids"}, {112, "H264"},
+        {164, "strf"}, {188, "H264"}, {212, "LIST"}, {220, "movi"}};
+    for (const auto& [at, id] : ids) {
+        EXPECT_EQ(
+            std::string(b.begin() + static_cast<long>(at), b.begin() + static_cast<long>(at) + 4),
+            id)
+            << at;
+    }
+    const std::pair<uint64_t, uint32_t> values[] = {
+        {16, 192}, {28, 56},        {44, 0x910}, {56, 1},   {60, 0x100000}, {92, 116},
+        {104, 56}, {144, 0x100000}, {148, ~0u},  {168, 40}, {172, 40},      {184, 0x180001}};
+    for (const auto& [at, value] : values)
+        EXPECT_EQ(At(b, at), value) << at;
 }
 
 TEST(Rebuild, ChunksLargerThanTheBufferAreReadInPieces) {
