@@ -8,6 +8,14 @@
 namespace tramlet::avifix {
 namespace {
 
+// Units that can only stand in front of a picture's first slice: after a
+// slice they begin the next frame. Counting a delimiter or SEI into the frame
+// before would leave every later index entry a few bytes inside its chunk.
+bool OpensAccessUnit(int nalType) {
+    return nalType == 6 || nalType == 7 || nalType == 8 || nalType == 9 ||
+           (nalType >= 14 && nalType <= 18);
+}
+
 constexpr uint64_t k4GiB = uint64_t{1} << 32;
 
 // Reads the clip in large blocks and hands out views into them. Nothing at or
@@ -102,7 +110,7 @@ class IndexRebuild::Walker final : public NalUnitSink {
     bool OnNalUnit(const NalUnitView& u) override {
         const int t = u.head[0] & 0x1F;
         const bool savedKey = r_.detector_.key;
-        if (r_.slicePending_ && r_.frameLength_ != 0 && (t == 7 || t == 8)) {
+        if (r_.slicePending_ && r_.frameLength_ != 0 && OpensAccessUnit(t)) {
             if (!r_.Emit(r_.detector_.key))
                 return false;
             r_.frameLength_ = 0;

@@ -211,8 +211,8 @@ TEST(Rebuild, ParameterSetsCloseTheFrameAndKeyFlagsFollowTheSlices) {
         EXPECT_EQ(entries[i].flags, 0u);
 }
 
-TEST(Rebuild, DelimitersInFrontOfTheFirstSliceCountInThePreviousFrame) {
-    // Only the slice starts the new frame, as the recorder's player expects.
+TEST(Rebuild, DelimitersAndSeiInFrontOfTheFirstSliceOpenTheNewFrame) {
+    // With one frame per chunk, every entry must be its chunk.
     SpsParams sps;
     const Bytes aud = Nal(9, {0xF0});
     const Bytes sei = Nal(6, {0x05, 0x02, 0xAA, 0xBB, 0x80});
@@ -233,11 +233,12 @@ TEST(Rebuild, DelimitersInFrontOfTheFirstSliceCountInThePreviousFrame) {
     const Rebuilt r = Rebuild(c.bytes);
     const auto entries = ReadIndex(r.bytes, r.result.indexPosition);
     ASSERT_EQ(entries.size(), 4u);
-    const uint32_t lead = static_cast<uint32_t>(3 + aud.size() + 3 + sei.size());
-    EXPECT_EQ(entries[0].length, c.sizes[0] + lead);
-    EXPECT_EQ(entries[1].length, c.sizes[1]);  // loses its lead, gains the next one's
-    EXPECT_EQ(entries[3].length, c.sizes[3] - lead);
-    EXPECT_EQ(entries[1].offset, c.offsets[1] + lead + (entries[0].length & 1) - (c.sizes[0] & 1));
+    for (size_t i = 0; i < entries.size(); ++i) {
+        EXPECT_EQ(entries[i].offset, c.offsets[i]) << "frame " << i;
+        EXPECT_EQ(entries[i].length, c.sizes[i]) << "frame " << i;
+    }
+    EXPECT_EQ(entries[0].flags, 0x10u);
+    EXPECT_EQ(entries[1].flags, 0u);
 }
 
 TEST(Rebuild, FrameRateFromDwRate) {
