@@ -1,0 +1,115 @@
+#include "map/explorer.h"
+
+#include <unistd.h>
+
+#include <QApplication>
+#include <QChildEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QSettings>
+#include <QUrlQuery>
+#include <QWebChannel>
+#include <QWebEngineProfile>
+#include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
+#include <QWebEngineSettings>
+
+#include "map/explorer_page.h"
+#include "map/imp_idispatch.h"
+
+namespace tramlet {
+namespace {
+
+bool IsSwallowedKey(const QKeyEvent* key) {
+    const bool control = key->modifiers() & Qt::ControlModifier;
+    switch (key->key()) {
+        case Qt::Key_F5:
+        case Qt::Key_Backspace:
+            return true;
+        case Qt::Key_O:
+        case Qt::Key_P:
+        case Qt::Key_N:
+            return control;
+        default:
+            return false;
+    }
+}
+
+QString ReadResource(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+}  // namespace
+
+CExplorer::CExplorer(CImpIDispatch* external, QWidget* parent) : QWebEngineView(parent) {
+    // A named profile keeps its HTTP cache on disk: visited map areas work offline.
+    auto* profile = new QWebEngineProfile(QStringLiteral("Tramlet"), this);
+    profile->setHttpCacheType(QWebEngineProfile::DiskHttpCache);
+    page_ = new CExplorerPage(profile, this);
+    page_->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
+    auto* channel = new QWebChannel(page_);
+    channel->registerObject(QStringLiteral("external"), external);
+    page_->setWebChannel(channel);
+    setPage(page_);
+    InjectExternal();
+    setContextMenuPolicy(Qt::NoContextMenu);
+}
+
+void CExplorer::PrepareProcess() {
+    // Chromium refuses its sandbox to root (tests, CI); everyone else keeps it.
+    if (::geteuid() == 0) {
+        QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+        if (!flags.contains("--no-sandbox"))
+            qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags + " --no-sandbox");
+    }
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+}
+
+void CExplorer::InjectExternal() {
+    QWebEngineScript script;
+    script.setName(QStringLiteral("tramlet-external"));
+    script.setInjectionPoint(QWebEngineScript::DocumentCreation);
+    script.setWorldId(QWebEngineScript::MainWorld);
+    script.setRunsOnSubFrames(false);
+    script.setSourceCode(ReadResource(QStringLiteral(":/qtwebchannel/qwebchannel.js")) + '\n' +
+                         ReadResource(QStringLiteral(":/map/external_bridge.js")));
+    page_->scripts().insert(script);
+}
+
+void CExplorer::Navigate2(const QString& mapFile) {
+    page_->SetHomeFolder(QFileInfo(mapFile).absolutePath());
+    QUrl url = QUrl::fromLocalFile(QFileInfo(mapFile).absoluteFilePath());
+    const QString tiles = QSettings(QStringLiteral("Ostra"), QStringLiteral("Tramlet"))
+                              .value("MapTileUrl")
+                              .toString();
+    if (!tiles.isEmpty())
+        url.setQuery(QUrlQuery{{QStringLiteral("tiles"), tiles}});
+    load(url);
+}
+
+// The page's keys reach the render widget, a child made by the engine; the
+// filter has to sit on it.
+bool CExplorer::event(QEvent* event) {
+    if (event->type() == QEvent::ChildPolished) {
+        if (auto* child = qobject_cast<QWidget*>(static_cast<QChildEvent*>(event)->child())) {
+            child->installEventFilter(this);
+        }
+    }
+    return QWebEngineView::event(event);
+}
+
+bool CExplorer::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if ((type == QEvent::KeyPress || type == QEvent::KeyRelease ||
+         type == QEvent::ShortcutOverride) &&
+        IsSwallowedKey(static_cast<QKeyEvent*>(event))) {
+        return true;
+    }
+    if (type == QEvent::ContextMenu)
+        return true;
+    return QWebEngineView::eventFilter(watched, event);
+}
+
+}  // namespace tramlet

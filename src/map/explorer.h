@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QWebEngineView>
+
+namespace tramlet {
+
+class CExplorerPage;
+class CImpIDispatch;
+
+// The embedded browser that shows the map page (control 1002). It publishes
+// window.external to the page, shows no context menu, and keeps the browser's
+// reload, open, print, new-window and back keys from the page.
+class CExplorer : public QWebEngineView {
+    Q_OBJECT
+  public:
+    CExplorer(CImpIDispatch* external, QWidget* parent = nullptr);
+
+    // Call before the QApplication exists.
+    static void PrepareProcess();
+
+    // Loads the map page; the view may then go nowhere but the page's folder.
+    void Navigate2(const QString& mapFile);
+    void Refresh() { reload(); }
+
+  protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void InjectExternal();
+
+    CExplorerPage* page_;
+};
+
+}  // namespace tramlet

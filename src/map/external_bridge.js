@@ -1,0 +1,40 @@
+// Defines window.external for the map page before any of its scripts run.
+// The web channel answers asynchronously, so both methods return Promises;
+// calls made before the channel is up wait for it. Arguments are checked
+// here so that the page gets a clear error instead of a silent 0.
+(function () {
+  "use strict";
+  const ready = new Promise((resolve) => {
+    // The transport may appear a little after the document is created.
+    const connect = () => {
+      if (typeof qt === "undefined" || !qt.webChannelTransport) return setTimeout(connect, 5);
+      new QWebChannel(qt.webChannelTransport, (channel) => resolve(channel.objects.external));
+    };
+    connect();
+  });
+
+  function call(method, argument) {
+    return ready.then((external) => new Promise((resolve, reject) => {
+      external[method](argument, (result) => {
+        if (result === null) reject(new TypeError(method + ": the program refused the argument"));
+        else resolve(result);
+      });
+    }));
+  }
+
+  const bridge = Object.freeze({
+    DayInformation(n) {
+      if (arguments.length < 1 || !Number.isInteger(n) || n < -2147483648 || n > 2147483647) {
+        return Promise.reject(new TypeError("DayInformation expects one 32-bit integer"));
+      }
+      return call("DayInformation", n);
+    },
+    ViewFromExpPos(stamp) {
+      if (arguments.length < 1 || typeof stamp !== "string") {
+        return Promise.reject(new TypeError("ViewFromExpPos expects one string, a start stamp YYYYMMDD-HHMMSS"));
+      }
+      return call("ViewFromExpPos", stamp);
+    },
+  });
+  window.external = bridge;
+})();

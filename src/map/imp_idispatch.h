@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QObject>
+#include <QVariant>
+
+#include <functional>
+
+namespace tramlet {
+
+class MapPageHost;
+
+// The object the map page sees as window.external, published on the web
+// channel under that name. It acts on the main window, looked up at each
+// call, and checks its arguments itself: anything the page sends is input.
+class CImpIDispatch : public QObject {
+    Q_OBJECT
+  public:
+    using HostLookup = std::function<MapPageHost*()>;
+
+    explicit CImpIDispatch(HostLookup findHost, QObject* parent = nullptr);
+
+    // The next page message; null (refused) unless `wanted` is a 32-bit integer.
+    Q_INVOKABLE QVariant DayInformation(const QVariant& wanted);
+    // Opens the recording of that start stamp; null (refused) unless a string.
+    Q_INVOKABLE QVariant ViewFromExpPos(const QVariant& stamp);
+
+  private:
+    HostLookup findHost_;
+};
+
+}  // namespace tramlet

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+
+namespace tramlet {
+
+// What the map page may ask of the main window: the next page message, and
+// to open a recording named by its start stamp.
+class MapPageHost {
+  public:
+    virtual ~MapPageHost() = default;
+    virtual std::string GetPageMessage(int wanted) = 0;
+    virtual void ViewFromExpPos(const std::string& stamp) = 0;
+};
+
+}  // namespace tramlet

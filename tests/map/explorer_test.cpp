@@ -1,0 +1,173 @@
+// The map page in the real embedded browser: what it draws from the page
+// messages, what it asks of the program, and what the host keeps from it.
+#include "map/explorer.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QMessageBox>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <QWebEnginePage>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "map/imp_idispatch.h"
+#include "map/map_page_host.h"
+#include "map/page_messages.h"
+
+namespace tramlet {
+namespace {
+
+class FakeHost : public MapPageHost {
+  public:
+    FakeHost() : messages({nullptr, [] { return false; }}) {
+        gps.LoadGpsText("101500 37.5665 126.978 30\n102000 37.5701 126.99 50\n");
+    }
+    std::string GetPageMessage(int wanted) override { return messages.GetPageMessage(wanted); }
+    void ViewFromExpPos(const std::string& stamp) override { viewed.push_back(stamp); }
+
+    GpsTable gps;
+    PageMessages messages;
+    std::vector<std::string> viewed;
+};
+
+bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 15000) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition()) {
+        if (timer.elapsed() > timeoutMs)
+            return false;
+        QTest::qWait(20);
+    }
+    return true;
+}
+
+class ExplorerTest : public testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        if (qgetenv("DISPLAY").isEmpty())
+            return;
+        CExplorer::PrepareProcess();
+        static int argc = 1;
+        static char name[] = "explorer_test";
+        static char* argv[] = {name, nullptr};
+        app = new QApplication(argc, argv);
+    }
+
+    void SetUp() override {
+        if (!app)
+            GTEST_SKIP() << "needs a display (scripts/test runs it under xvfb-run)";
+        external = std::make_unique<CImpIDispatch>([this] { return &host; });
+        view = std::make_unique<CExplorer>(external.get());
+        view->resize(600, 420);
+        view->show();
+        host.messages.SetDayMessage(
+            "1\t20261207\t101500\t37.566500\t126.978000\t102000\t37.570100\t126.990000"
+            "\t103000\t0.000000\t0.000000",
+            true);
+        QSignalSpy loaded(view.get(), &QWebEngineView::loadFinished);
+        view->Navigate2(TRAMLET_MAP_PAGE);
+        ASSERT_TRUE(loaded.wait(30000));
+        ASSERT_TRUE(WaitFor([&] { return Js("tramletMap.drawnPoints()").toInt() == 2; }));
+    }
+
+    QVariant Js(const QString& script) {
+        QVariant result;
+        bool done = false;
+        view->page()->runJavaScript(script, [&](const QVariant& value) {
+            result = value;
+            done = true;
+        });
+        WaitFor([&] { return done; }, 10000);
+        return result;
+    }
+
+    QWidget* RenderWidget() { return view->focusProxy() ? view->focusProxy() : view.get(); }
+
+    static inline QApplication* app = nullptr;
+    FakeHost host;
+    std::unique_ptr<CImpIDispatch> external;
+    std::unique_ptr<CExplorer> view;
+};
+
+TEST_F(ExplorerTest, ClickingAPointOpensItsRecordingAndThePageMarksIt) {
+    Js("tramletMap.clickPoint(1)");
+    ASSERT_TRUE(WaitFor([&] { return !host.viewed.empty(); }));
+    EXPECT_EQ(host.viewed, std::vector<std::string>{"20261207-102000"});
+    host.messages.SetClipMessage("20261207-102000");
+    EXPECT_TRUE(WaitFor([&] { return Js("tramletMap.openRecording()").toString() == "102000"; }));
+}
+
+TEST_F(ExplorerTest, TheMarkerFollowsThePosition) {
+    host.messages.BuildPositionMessage(host.gps, 10, 15, 0);
+    ASSERT_TRUE(WaitFor([&] { return Js("tramletMap.marker() !== null").toBool(); }));
+    const QVariant first = Js("tramletMap.marker()[0]");
+    host.messages.BuildPositionMessage(host.gps, 10, 20, 0);
+    EXPECT_TRUE(WaitFor([&] { return Js("tramletMap.marker()[0]") != first; }));
+    EXPECT_NEAR(Js("tramletMap.marker()[0]").toDouble(), 37.5701, 1e-6);
+}
+
+TEST_F(ExplorerTest, IllTypedCallsAreRefusedAndChangeNothing) {
+    Js("window.__results = [];"
+       "for (const call of [() => external.DayInformation('1'), () => external.DayInformation(),"
+       "                    () => external.DayInformation(1.5), () => external.ViewFromExpPos(42)])"
+       "  call().then(() => __results.push('ok'), (e) => __results.push(e.name));");
+    ASSERT_TRUE(WaitFor([&] { return Js("__results.length").toInt() == 4; }));
+    EXPECT_EQ(Js("__results.join()").toString(), "TypeError,TypeError,TypeError,TypeError");
+    EXPECT_TRUE(host.viewed.empty());
+}
+
+TEST_F(ExplorerTest, StaysInTheMapFolder) {
+    const QUrl page = view->url();
+    Js("location.href = 'file:///etc/passwd'");
+    QTest::qWait(500);
+    EXPECT_EQ(view->url(), page);
+}
+
+TEST_F(ExplorerTest, NoContextMenu) {
+    QTest::mouseClick(RenderWidget(), Qt::RightButton, {}, QPoint(300, 200));
+    QContextMenuEvent menu(QContextMenuEvent::Mouse, QPoint(300, 200),
+                           RenderWidget()->mapToGlobal(QPoint(300, 200)));
+    QApplication::sendEvent(RenderWidget(), &menu);
+    QTest::qWait(300);
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+}
+
+TEST_F(ExplorerTest, BrowserKeysAreSwallowedOtherKeysReachThePage) {
+    Js("window.__keys = []; addEventListener('keydown', (e) => {"
+       "  if (!['Control', 'Shift', 'Alt', 'Meta'].includes(e.key)) __keys.push(e.key);"
+       "})");
+    QSignalSpy reloads(view.get(), &QWebEngineView::loadStarted);
+    RenderWidget()->setFocus();
+    QTest::keyClick(RenderWidget(), Qt::Key_F5);
+    QTest::keyClick(RenderWidget(), Qt::Key_Backspace);
+    QTest::keyClick(RenderWidget(), Qt::Key_N, Qt::ControlModifier);
+    QTest::keyClick(RenderWidget(), Qt::Key_A);
+    ASSERT_TRUE(WaitFor([&] { return Js("__keys.length").toInt() > 0; }, 3000));
+    QTest::qWait(300);
+    EXPECT_EQ(Js("__keys.join()").toString(), "a");
+    EXPECT_EQ(reloads.count(), 0);
+}
+
+TEST_F(ExplorerTest, AlertsAreTheProgramsMessageBoxes) {
+    QString caption, text;
+    QTimer::singleShot(0, [&] {
+        WaitFor([&] { return qobject_cast<QMessageBox*>(QApplication::activeModalWidget()); });
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        caption = box->windowTitle();
+        text = box->text();
+        box->accept();
+    });
+    Js("alert('지도 준비 완료')");
+    EXPECT_TRUE(WaitFor([&] { return !caption.isEmpty(); }));
+    EXPECT_EQ(caption, "Tramlet");
+    EXPECT_EQ(text, QString::fromUtf8("지도 준비 완료"));
+}
+
+}  // namespace
+}  // namespace tramlet
