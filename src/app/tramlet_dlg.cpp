@@ -62,8 +62,7 @@ CTramletDlg::CTramletDlg(VolumeSource& volumes, RepairRunner repair, QWidget* pa
       m_repair(std::move(repair)),
       m_hIcon(AppIcon()),
       m_pageMessages(PageMessages::Hooks{
-          // Opening recordings comes with playback.
-          [](const std::string&) {},
+          [this](const std::string& stamp) { OpenFirstRecording(stamp); },
           [this] { return m_playing; },
       }) {
     MarkAsOwnDialog(*this);
@@ -74,6 +73,7 @@ CTramletDlg::CTramletDlg(VolumeSource& volumes, RepairRunner repair, QWidget* pa
     colours.setColor(QPalette::WindowText, Qt::white);
     setPalette(colours);
     DoDataExchange();
+    SetUpPlayback();
 
     m_reloadTimer.setSingleShot(true);
     m_reloadTimer.setInterval(0);
@@ -308,6 +308,8 @@ void CTramletDlg::SelectDay() {
 }
 
 void CTramletDlg::ClosePlayback() {
+    m_players.CloseAll();
+    m_syncTimer.stop();
     m_playing = false;
     for (CBitmapButton* b : {m_btnPlay, m_btnPause, m_btnRewind, m_btnForward})
         b->setEnabled(false);

@@ -6,13 +6,17 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/layout_table.h"
+#include "catalogue/clip_name.h"
 #include "catalogue/day_catalogue.h"
 #include "map/page_messages.h"
 #include "platform/mounted_volume.h"
+#include "playback/player_slots.h"
+#include "playback/time_selection.h"
 
 class QLabel;
 
@@ -62,6 +66,25 @@ class CTramletDlg : public QDialog {
     void SelectDay();
     void ClosePlayback();
 
+    // Playback of the open recording, one player per channel.
+    using PlayerFactory =
+        std::function<std::unique_ptr<Player>(int channelIndex, std::function<void()> notify)>;
+    void SetPlayerFactory(PlayerFactory factory);
+    // Shows an open failure; a modal message box unless replaced.
+    void SetErrorReporter(std::function<void(const QString&)> report);
+    bool OpenRecording(const std::string& stamp);
+    void SetMoment(int hour, int minute, int second);
+    void OnPlay();
+    void OnPause();
+    void OnStep(int seconds);
+    const PlayerSlots& Players() const { return m_players; }
+    Moment ChosenMoment() const { return {m_hour, m_minute, m_second}; }
+    Moment ClipStart() const { return {m_clipHour, m_clipMinute, m_clipSecond}; }
+    bool IsPlaying() const { return m_playing; }
+    bool IsZoomed() const { return m_zoomed; }
+    int SelectedChannel() const { return m_curChannel; }
+    QWidget* VideoArea() const { return m_videoArea; }
+
     const std::string& DataRoot() const { return m_dataRoot; }
     const DayCatalogue& Catalogue() const { return m_catalogue; }
     const PageMessages& Messages() const { return m_pageMessages; }
@@ -76,6 +99,8 @@ class CTramletDlg : public QDialog {
     void showEvent(QShowEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
   private:
     void DoDataExchange();
@@ -86,6 +111,28 @@ class CTramletDlg : public QDialog {
     void OnVolumesChanged();
     void DrawMarkBars(QPainter& painter);
     void ResetDateAndMoment();
+    void SetUpPlayback();
+    void OpenFirstRecording(const std::string& stamp);
+    bool OpenClip(const std::string& path, int k, int p, int n);
+    void PostOpenSetup(bool rateOnly);
+    void ChooseHeardChannel();
+    std::vector<Player*> ChosenPlayers() const;
+    void SeekPlayers(std::int64_t position, SeekMode mode);
+    void CuePlayers();
+    void OnSliderDrag(int id);
+    void OnSliderDone(int id, int position);
+    void OnMomentChosen();
+    void OnTimelineCommitted();
+    void OpenClipsOf(const DayTime& record, const std::function<std::string(int)>& pattern,
+                     const std::function<void(const ClipName&, bool opened)>& onClip);
+    void PositionToMoment();
+    void RestartPlayTick();
+    void KillPlayTick();
+    void OnGraphNotify();
+    bool AdvanceAfterEnd();
+    void SyncChannels();
+    void OnLButtonDblClk(const QPoint& point);
+    void SetTransportButtons(bool play, bool pause);
     void RefreshMap();
     QWidget* AddStatic(int id, const QRect& dialogUnits);
     QLabel* AddText(int id, const QString& text, const QRect& dialogUnits, bool light);
@@ -133,6 +180,11 @@ class CTramletDlg : public QDialog {
     CBitmapButton* m_btnReset = nullptr;
 
     QWidget* m_videoArea = nullptr;
+    PlayerSlots m_players;
+    PlayerFactory m_playerFactory;
+    std::function<void(const QString&)> m_reportError;
+    // Keeps the channels together while they play.
+    QTimer m_syncTimer;
     QWidget* m_markAnchor = nullptr;
     QLabel* m_timeLabel = nullptr;
     QString m_mapPage;

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QObject>
+
+#include <deque>
+#include <functional>
+#include <optional>
+
+#include "playback/player.h"
+
+struct mpv_handle;
+
+namespace tramlet {
+
+class MpvVideoWidget;
+
+// A channel's player on its own mpv core, drawn into a widget of the video
+// area. Everything happens on the GUI thread: mpv's callbacks only queue a
+// call here.
+class MpvPlayer : public QObject, public Player {
+    Q_OBJECT
+
+  public:
+    // `notify` is called on the GUI thread when an event was queued.
+    MpvPlayer(QWidget* videoArea, std::function<void()> notify);
+    ~MpvPlayer() override;
+
+    std::optional<std::string> Open(const std::string& path) override;
+    void Run() override;
+    void Pause() override;
+    void Cue() override;
+    bool IsRunning() const override;
+    void Seek(std::int64_t position, SeekMode mode) override;
+    std::int64_t Position() const override;
+    std::optional<std::int64_t> Duration() const override;
+    std::int64_t FrameDuration() const override;
+    bool SetRate(double rate) override;
+    double Rate() const override { return rate_; }
+    void SetRateCorrection(double factor) override;
+    int Volume() const override;
+    void SetVolume(int hundredthsOfDecibel) override;
+    std::optional<PlayerEvent> FetchEvent() override;
+    void ShowVideo(const LayoutCell& cell) override;
+    void HideVideo() override;
+
+    MpvVideoWidget* Widget() const { return widget_; }
+
+  private:
+    static void OnWakeUp(void* self);
+    void DrainEvents();
+    std::optional<std::uint32_t> WaitUntilLoaded(int timeoutMs);
+    double DoubleProperty(const char* name, double fallback) const;
+    bool ApplySpeed();
+
+    mpv_handle* mpv_ = nullptr;
+    MpvVideoWidget* widget_ = nullptr;
+    std::function<void()> notify_;
+    std::deque<PlayerEvent> events_;
+    double rate_ = 1.0;
+    double correction_ = 1.0;
+    bool atEnd_ = false;
+    // Until mpv has finished a seek, the position is where it is going.
+    std::optional<std::int64_t> seekTarget_;
+};
+
+}  // namespace tramlet

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QOpenGLWidget>
+
+struct mpv_handle;
+struct mpv_render_context;
+
+namespace tramlet {
+
+// One channel's picture: mpv draws into this widget's frame buffer on the GUI
+// thread, whenever mpv says a new frame is due.
+class MpvVideoWidget : public QOpenGLWidget {
+    Q_OBJECT
+
+  public:
+    MpvVideoWidget(mpv_handle* mpv, QWidget* parent);
+    // Frees the render context with this widget's GL context current; the
+    // mpv core must still exist.
+    ~MpvVideoWidget() override;
+
+    // mpv can only open video once it can draw: creates the GL context and
+    // the render context now, without waiting for the first paint.
+    bool PrepareRendering();
+
+  protected:
+    void initializeGL() override;
+    void paintGL() override;
+
+  private:
+    static void OnRenderUpdate(void* self);
+
+    mpv_handle* mpv_;
+    mpv_render_context* render_ = nullptr;
+};
+
+}  // namespace tramlet

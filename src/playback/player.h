@@ -1,0 +1,69 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "app/layout_table.h"
+
+namespace tramlet {
+
+// Media time: 100-nanosecond units.
+inline constexpr std::int64_t kMediaTimePerSecond = 10'000'000;
+// Volume in hundredths of a decibel: silence to full.
+inline constexpr int kSilentVolume = -10000;
+inline constexpr int kFullVolume = 0;
+// The event a player queues when its clip has played to the end.
+inline constexpr int kEndOfStreamEvent = 1;
+
+// Key-frame seeks are cheap and good enough for choosing a moment; exact ones
+// land on the frame, for steps and for lining channels up.
+enum class SeekMode { kKeyFrame, kExact };
+
+struct PlayerEvent {
+    int code = 0;
+    long param1 = 0;
+    long param2 = 0;
+};
+
+// One channel's media player with its picture in the video area. Opening is
+// synchronous; everything after it acts at once and does not wait for the
+// picture to change.
+class Player {
+  public:
+    virtual ~Player() = default;
+
+    // Loads the clip and waits until it is ready to show its first frame,
+    // paused. On failure, the text to show the user.
+    virtual std::optional<std::string> Open(const std::string& path) = 0;
+
+    virtual void Run() = 0;
+    virtual void Pause() = 0;
+    // Shows the frame at the current position without running.
+    virtual void Cue() = 0;
+    virtual bool IsRunning() const = 0;
+
+    virtual void Seek(std::int64_t position, SeekMode mode) = 0;
+    virtual std::int64_t Position() const = 0;
+    virtual std::optional<std::int64_t> Duration() const = 0;
+    // One frame of the clip's video, in media time.
+    virtual std::int64_t FrameDuration() const = 0;
+
+    // False when the player will not play at this rate; Rate() then tells
+    // what it plays at.
+    virtual bool SetRate(double rate) = 0;
+    virtual double Rate() const = 0;
+    // A small factor on top of the rate, to pull a drifting channel back.
+    virtual void SetRateCorrection(double factor) = 0;
+
+    virtual int Volume() const = 0;
+    virtual void SetVolume(int hundredthsOfDecibel) = 0;
+
+    // The next queued event, without waiting.
+    virtual std::optional<PlayerEvent> FetchEvent() = 0;
+
+    virtual void ShowVideo(const LayoutCell& cell) = 0;
+    virtual void HideVideo() = 0;
+};
+
+}  // namespace tramlet
