@@ -5,6 +5,7 @@
 #include "app/own_dialog.h"
 #include "app/tramlet_dlg.h"
 #include "avifix/avi_fix_dlg.h"
+#include "backup/backup_dlg.h"
 #include "platform/mount_watcher.h"
 
 namespace tramlet {
@@ -21,6 +22,7 @@ CTramletApp::CTramletApp(int& argc, char** argv) : QApplication(argc, argv) {
 int CTramletApp::InitInstance() {
     MountWatcher volumes;
     CTramletDlg dialog(volumes, RunRepairWindow);
+    connect(&dialog, &CTramletDlg::BackupRequested, &dialog, &RunBackupDialog);
     dialog.OnInitDialog();
     dialog.exec();
     return 0;

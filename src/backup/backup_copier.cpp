@@ -227,4 +227,11 @@ bool IsSameFolder(const std::string& a, const std::string& b) {
     return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
+bool WouldCopyOntoDataRoot(const std::string& backupDir, const std::string& dataRoot) {
+    const std::string backup = WithSlash(backupDir);
+    const std::string root = WithSlash(dataRoot);
+    return IsSameFolder(backup, root) || IsSameFolder(backup + "video", root + "video") ||
+           IsSameFolder(backup + "gps", root + "gps");
+}
+
 }  // namespace tramlet

@@ -34,6 +34,19 @@ inline constexpr int kRepairText = 1030;
 inline constexpr int kFileProgress = 1029;
 inline constexpr int kTotalProgress = 125;
 
+// Controls of the backup dialog.
+inline constexpr int kBackupDialog = 169;
+inline constexpr int kRadioPeriod = 1020;
+inline constexpr int kStartDate = 1023;
+inline constexpr int kEndDate = 1024;
+inline constexpr int kStartTime = 1025;
+inline constexpr int kEndTime = 1026;
+inline constexpr int kBrowseFolder = 1027;
+inline constexpr int kBackupFolderText = 1028;
+inline constexpr int kRadioCurrent = 1031;
+inline constexpr int kOk = 1;
+inline constexpr int kCancel = 2;
+
 // Strings.
 inline constexpr int kAboutMenu = 101;
 inline constexpr int kPathTip = 102;
@@ -42,8 +55,10 @@ inline constexpr int kPlayTip = 105;
 inline constexpr int kPauseTip = 106;
 inline constexpr int kRewindTip = 107;
 inline constexpr int kForwardTip = 108;
+inline constexpr int kInvalidPeriod = 110;
 inline constexpr int kResetCaption = 315;
 inline constexpr int kBackupTip = 401;
+inline constexpr int kBackupDone = 403;
 inline constexpr int kChooseFolder = 404;
 inline constexpr int kOptimising = 405;
 

@@ -169,5 +169,20 @@ TEST(IsSameFolder, SeesThroughSpellingsOfOneFolder) {
     EXPECT_FALSE(IsSameFolder(card.Root(), (card.Path() / "missing").string()));
 }
 
+TEST(WouldCopyOntoDataRoot, RefusesTheRootAndFoldersLinkedToItsOwn) {
+    test::TempDir card, other;
+    card.Write("video/a-1-1-1.avi", "a");
+    card.Write("gps/20120305.gps", "g");
+    fs::create_directories(other.Path() / "linked");
+    fs::create_directory_symlink(card.Path() / "video", other.Path() / "linked/video");
+    fs::create_directories(other.Path() / "sub");
+
+    EXPECT_TRUE(WouldCopyOntoDataRoot(card.Path().string(), card.Root()));
+    EXPECT_TRUE(WouldCopyOntoDataRoot((other.Path() / "linked").string(), card.Root()));
+    EXPECT_FALSE(WouldCopyOntoDataRoot(other.Root(), card.Root()));
+    // Below the root is a different folder: video/video, not video.
+    EXPECT_FALSE(WouldCopyOntoDataRoot(card.Root() + "video", card.Root()));
+}
+
 }  // namespace
 }  // namespace tramlet

@@ -1,0 +1,267 @@
+#include "backup/backup_dlg.h"
+
+#include <QCoreApplication>
+#include <QDateEdit>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSettings>
+#include <QSignalBlocker>
+#include <QTimeEdit>
+
+#include <algorithm>
+
+#include "app/own_dialog.h"
+#include "app/tramlet_dlg.h"
+#include "backup/backup_progress_dlg.h"
+#include "backup/backup_report_text.h"
+#include "backup/local_moment.h"
+#include "res/dialog_units.h"
+#include "res/resource_ids.h"
+#include "res/string_table.h"
+
+namespace tramlet {
+namespace {
+
+constexpr const char* kBackupDirKey = "BackupDir";
+
+QString Id(int id) {
+    return QString::number(id);
+}
+
+std::string WithSlash(std::string folder) {
+    if (folder.empty() || folder.back() != '/')
+        folder += '/';
+    return folder;
+}
+
+template <typename Control>
+Control* Place(Control* control, int id, const QRect& units) {
+    if (id != 0)
+        control->setObjectName(Id(id));
+    control->setGeometry(FromDialogUnits(units));
+    return control;
+}
+
+QDateEdit* AddDatePicker(QWidget* parent, int id, const QRect& units) {
+    auto* picker = Place(new QDateEdit(parent), id, units);
+    picker->setDisplayFormat("yyyy-MM-dd");
+    picker->setMinimumDate(QDate(1900, 1, 1));
+    picker->setAlignment(Qt::AlignRight);
+    return picker;
+}
+
+QTimeEdit* AddTimePicker(QWidget* parent, int id, const QRect& units) {
+    auto* picker = Place(new QTimeEdit(parent), id, units);
+    picker->setDisplayFormat("HH:mm:ss");
+    picker->setAlignment(Qt::AlignRight);
+    return picker;
+}
+
+bool HasClip(const std::vector<BackupItem>& plan) {
+    return std::any_of(plan.begin(), plan.end(),
+                       [](const BackupItem& item) { return !item.mayBeMissing; });
+}
+
+QString ChooseFolder(QWidget* owner, const QString& title) {
+    return QFileDialog::getExistingDirectory(owner, title);
+}
+
+void ShowMessage(QWidget* owner, const QString& text, const QString& details) {
+    QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(), text, QMessageBox::Ok,
+                    owner);
+    box.setDetailedText(details);
+    box.exec();
+}
+
+}  // namespace
+
+CBackup::CBackup(QWidget* parent, Hooks hooks) : QDialog(parent), m_hooks(std::move(hooks)) {
+    if (!m_hooks.chooseFolder)
+        m_hooks.chooseFolder = ChooseFolder;
+    if (!m_hooks.message)
+        m_hooks.message = ShowMessage;
+    MarkAsOwnDialog(*this);
+    setObjectName(Id(res::kBackupDialog));
+    setWindowTitle(QString::fromUtf8("영상 백업"));
+    setFixedSize(FromDialogUnits({0, 0, 318, 132}).size());
+    DoDataExchange();
+    OnInitDialog();
+}
+
+void CBackup::DoDataExchange() {
+    Place(new QGroupBox(this), 0, {17, 8, 282, 59});
+    m_radioCurrent = Place(new QRadioButton(QString::fromUtf8("현재 영상"), this),
+                           res::kRadioCurrent, {22, 14, 52, 12});
+    m_radioPeriod = Place(new QRadioButton(QString::fromUtf8("기간 설정"), this), res::kRadioPeriod,
+                          {22, 33, 52, 12});
+    m_startDate = AddDatePicker(this, res::kStartDate, {30, 49, 57, 12});
+    m_startTime = AddTimePicker(this, res::kStartTime, {87, 49, 66, 12});
+    Place(new QLabel("~", this), 0, {155, 50, 8, 11});
+    m_endDate = AddDatePicker(this, res::kEndDate, {165, 49, 57, 12});
+    m_endTime = AddTimePicker(this, res::kEndTime, {224, 49, 66, 12});
+    Place(new QGroupBox(QString::fromUtf8("백업 폴더"), this), 0, {17, 72, 282, 37});
+    m_folderText = Place(new QLabel(this), res::kBackupFolderText, {23, 87, 247, 16});
+    m_folderText->setTextFormat(Qt::PlainText);
+    auto* browse = Place(new QPushButton("...", this), res::kBrowseFolder, {277, 87, 17, 16});
+    auto* ok =
+        Place(new QPushButton(QString::fromUtf8("확인"), this), res::kOk, {196, 111, 50, 14});
+    ok->setDefault(true);
+    auto* cancel =
+        Place(new QPushButton(QString::fromUtf8("취소"), this), res::kCancel, {250, 111, 50, 14});
+
+    connect(m_radioCurrent, &QRadioButton::clicked, this, &CBackup::OnBnClickedRadioCurrent);
+    connect(m_radioPeriod, &QRadioButton::clicked, this, &CBackup::OnBnClickedRadioPeriod);
+    connect(browse, &QPushButton::clicked, this, &CBackup::OnBnClickedBrowse);
+    connect(ok, &QPushButton::clicked, this, &CBackup::OnOK);
+    connect(cancel, &QPushButton::clicked, this, &CBackup::reject);
+    const auto validate = [this](PeriodSide side) {
+        return [this, side] { ValidatePeriod(side); };
+    };
+    connect(m_startDate, &QDateEdit::dateChanged, this, validate(PeriodSide::kStart));
+    connect(m_startTime, &QTimeEdit::timeChanged, this, validate(PeriodSide::kStart));
+    connect(m_endDate, &QDateEdit::dateChanged, this, validate(PeriodSide::kEnd));
+    connect(m_endTime, &QTimeEdit::timeChanged, this, validate(PeriodSide::kEnd));
+}
+
+void CBackup::OnInitDialog() {
+    const QDateTime now = QDateTime::currentDateTime();
+    OnBnClickedRadioCurrent();
+    {
+        const QSignalBlocker blockers[] = {QSignalBlocker(m_startDate), QSignalBlocker(m_startTime),
+                                           QSignalBlocker(m_endDate), QSignalBlocker(m_endTime)};
+        m_endDate->setDate(now.date());
+        m_endTime->setTime(now.time());
+        m_startDate->setDate(now.date());
+        m_startTime->setTime(QTime(0, 0, 0));
+    }
+    const QString stored = QSettings("Ostra", "Tramlet").value(kBackupDirKey).toString();
+    SetBackupDir(stored.isEmpty() ? WithSlash(QDir::currentPath().toStdString())
+                                  : stored.toStdString());
+}
+
+void CBackup::SetBackupDir(const std::string& folder) {
+    m_backupDir = folder;
+    m_folderText->setText(QString::fromStdString(folder));
+}
+
+void CBackup::EnablePickers(bool enable) {
+    for (QWidget* picker : {static_cast<QWidget*>(m_startDate), static_cast<QWidget*>(m_startTime),
+                            static_cast<QWidget*>(m_endDate), static_cast<QWidget*>(m_endTime)}) {
+        picker->setEnabled(enable);
+    }
+}
+
+void CBackup::OnBnClickedRadioCurrent() {
+    m_radioCurrent->setChecked(true);
+    m_radioPeriod->setChecked(false);
+    EnablePickers(false);
+}
+
+void CBackup::OnBnClickedRadioPeriod() {
+    m_radioCurrent->setChecked(false);
+    m_radioPeriod->setChecked(true);
+    EnablePickers(true);
+}
+
+std::int64_t CBackup::Moment(const QDateEdit* date, const QTimeEdit* time) const {
+    const QDate d = date->date();
+    const QTime t = time->time();
+    return LocalMoment(d.year(), d.month(), d.day(), t.hour(), t.minute(), t.second()).value_or(0);
+}
+
+// A change that puts the start after the end pulls the side just changed
+// back onto the other one.
+void CBackup::ValidatePeriod(PeriodSide changed) {
+    if (Moment(m_startDate, m_startTime) <= Moment(m_endDate, m_endTime))
+        return;
+    const bool moveStart = changed == PeriodSide::kStart;
+    QDateEdit* toDate = moveStart ? m_startDate : m_endDate;
+    QTimeEdit* toTime = moveStart ? m_startTime : m_endTime;
+    {
+        const QSignalBlocker dateBlocker(toDate);
+        const QSignalBlocker timeBlocker(toTime);
+        toDate->setDate((moveStart ? m_endDate : m_startDate)->date());
+        toTime->setTime((moveStart ? m_endTime : m_startTime)->time());
+    }
+    Message(LoadString(res::kInvalidPeriod));
+}
+
+void CBackup::OnBnClickedBrowse() {
+    const QString folder = m_hooks.chooseFolder(this, LoadString(res::kChooseFolder));
+    if (folder.isEmpty())
+        return;
+    const std::string chosen = WithSlash(folder.toStdString());
+    if (RefuseFolder(chosen))
+        return;
+    SetBackupDir(chosen);
+    QSettings("Ostra", "Tramlet").setValue(kBackupDirKey, QString::fromStdString(chosen));
+}
+
+bool CBackup::RefuseFolder(const std::string& folder) {
+    if (!WouldCopyOntoDataRoot(folder, m_dataRoot))
+        return false;
+    Message(QString::fromUtf8("백업 폴더가 녹화 영상이 있는 폴더와 같아서 파일을 자기 자신 위에 "
+                              "복사하게 됩니다.\n다른 폴더를 선택해 주세요."),
+            QString::fromStdString(folder));
+    return true;
+}
+
+std::vector<BackupItem> CBackup::Plan() const {
+    if (m_radioCurrent->isChecked()) {
+        return PlanCurrentRecording(m_dataRoot, m_year, m_month, m_day, m_clipHour, m_clipMinute,
+                                    m_clipSecond);
+    }
+    return PlanPeriod(m_dataRoot, Moment(m_startDate, m_startTime), Moment(m_endDate, m_endTime));
+}
+
+void CBackup::OnOK() {
+    if (m_backupDir.empty()) {
+        Message(LoadString(res::kChooseFolder));
+        return;
+    }
+    if (!QFileInfo(QString::fromStdString(m_backupDir)).isDir()) {
+        Message(QString::fromUtf8("백업 폴더가 없습니다: %1\n%2")
+                    .arg(QString::fromStdString(m_backupDir), LoadString(res::kChooseFolder)));
+        return;
+    }
+    if (RefuseFolder(m_backupDir))
+        return;
+    const std::vector<BackupItem> plan = Plan();
+    if (!HasClip(plan)) {
+        Message(QString::fromUtf8("백업할 영상이 없습니다."));
+        return;
+    }
+    CBackupProgress progress(m_backupDir, plan, m_hooks.write, this);
+    const BackupReport report = progress.Run();
+    if (report.Complete()) {
+        Message(LoadString(res::kBackupDone));
+        accept();
+        return;
+    }
+    const BackupReportText text = DescribeIncompleteBackup(report);
+    Message(text.text, text.details);
+}
+
+void CBackup::Message(const QString& text, const QString& details) {
+    m_hooks.message(this, text, details);
+}
+
+void RunBackupDialog(const BackupHandOver& handOver) {
+    CBackup backup;
+    backup.m_dataRoot = handOver.dataRoot;
+    backup.m_year = handOver.date.year;
+    backup.m_month = handOver.date.month;
+    backup.m_day = handOver.date.day;
+    backup.m_clipHour = handOver.clipHour;
+    backup.m_clipMinute = handOver.clipMinute;
+    backup.m_clipSecond = handOver.clipSecond;
+    backup.exec();
+}
+
+}  // namespace tramlet
