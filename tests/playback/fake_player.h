@@ -1,0 +1,79 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "playback/player.h"
+
+namespace tramlet::test {
+
+// How a scripted clip behaves.
+struct FakeClip {
+    std::int64_t duration = 60 * kMediaTimePerSecond;
+    std::optional<std::string> openError;
+    std::set<double> refusedRates;
+    double rateAfterRefusal = 1.0;
+    int startVolume = kFullVolume;
+};
+
+// A player that plays on a virtual clock: nothing moves until the test
+// advances it.
+class FakePlayer : public Player {
+  public:
+    FakePlayer(const std::map<std::string, FakeClip>& clips, std::function<void()> notify)
+        : clips_(clips), notify_(std::move(notify)) {}
+
+    std::optional<std::string> Open(const std::string& path) override;
+    void Run() override { running_ = true; }
+    void Pause() override { running_ = false; }
+    void Cue() override {
+        running_ = false;
+        ++cues;
+    }
+    bool IsRunning() const override { return running_; }
+    void Seek(std::int64_t position, SeekMode mode) override;
+    std::int64_t Position() const override { return position_; }
+    std::optional<std::int64_t> Duration() const override { return clip_.duration; }
+    std::int64_t FrameDuration() const override { return kMediaTimePerSecond / 30; }
+    bool SetRate(double rate) override;
+    double Rate() const override { return rate_; }
+    void SetRateCorrection(double factor) override { correction = factor; }
+    int Volume() const override { return volume; }
+    void SetVolume(int hundredths) override { volume = hundredths; }
+    std::optional<PlayerEvent> FetchEvent() override;
+    void ShowVideo(const LayoutCell& shownCell) override {
+        visible = true;
+        cell = shownCell;
+    }
+    void HideVideo() override { visible = false; }
+
+    // Moves a running player on by `wall` of real time at its rate; reaching
+    // the end queues the end of stream once.
+    void Advance(std::int64_t wall);
+    void EndOfStream();
+
+    std::string path;
+    std::vector<std::pair<std::int64_t, SeekMode>> seeks;
+    int cues = 0;
+    int volume = kFullVolume;
+    double correction = 1.0;
+    bool visible = false;
+    LayoutCell cell;
+
+  private:
+    const std::map<std::string, FakeClip>& clips_;
+    std::function<void()> notify_;
+    FakeClip clip_;
+    std::vector<PlayerEvent> events_;
+    std::int64_t position_ = 0;
+    double rate_ = 1.0;
+    bool running_ = false;
+};
+
+}  // namespace tramlet::test
