@@ -1,0 +1,143 @@
+// MpvPlayer on simulator clips, on a real display with software GL.
+#include "playback/mpv_player.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTest>
+
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "playback/frame_stamp_reader.h"
+#include "playback/mpv_video_widget.h"
+#include "support/run_command.h"
+#include "support/temp_dir.h"
+
+namespace tramlet {
+namespace {
+
+constexpr std::int64_t kSecond = kMediaTimePerSecond;
+
+class MpvPlayerTest : public testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        card_ = new test::TempDir;
+        const std::string command = std::string(TRAMLET_SIMCARD) +
+                                    " -q --start 20240309-100000 --duration 5 --fps 30"
+                                    " --keyint 30 --size 640x360 " +
+                                    card_->Root();
+        clipOk_ = std::system(command.c_str()) == 0;
+    }
+    static void TearDownTestSuite() { delete card_; }
+
+    void SetUp() override {
+        if (!std::getenv("DISPLAY"))
+            GTEST_SKIP() << "needs a display: run under xvfb-run";
+        ASSERT_TRUE(clipOk_);
+        area_ = std::make_unique<QWidget>();
+        area_->resize(640, 360);
+        area_->show();
+        player_ = std::make_unique<MpvPlayer>(area_.get(), [this] { ++notified_; });
+    }
+    void TearDown() override {
+        player_.reset();
+        area_.reset();
+    }
+    static std::string Clip() { return card_->Root() + "video/20240309-100000-1-5.avi"; }
+
+    // The frame the widget shows, once it has settled on one.
+    std::optional<int> ShownFrame() {
+        std::optional<FrameStamp> last;
+        for (int tries = 0; tries < 40; ++tries) {
+            QTest::qWait(50);
+            const QImage image =
+                player_->Widget()->grabFramebuffer().convertToFormat(QImage::Format_RGB32);
+            const ImageView view{image.constBits(), image.width(), image.height(),
+                                 static_cast<int>(image.bytesPerLine()), PixelFormat::kRgb32};
+            const std::optional<FrameStamp> now = ReadFrameStamp(view);
+            if (now && last && *now == *last)
+                return now->frame;
+            last = now;
+        }
+        return std::nullopt;
+    }
+
+    static test::TempDir* card_;
+    static bool clipOk_;
+    std::unique_ptr<QWidget> area_;
+    std::unique_ptr<MpvPlayer> player_;
+    int notified_ = 0;
+};
+
+test::TempDir* MpvPlayerTest::card_ = nullptr;
+bool MpvPlayerTest::clipOk_ = false;
+
+TEST_F(MpvPlayerTest, OpensPausedAtTheStartWithTheClipsLength) {
+    ASSERT_EQ(player_->Open(Clip()), std::nullopt);
+    player_->ShowVideo({0, 0, 640, 360});
+    ASSERT_TRUE(player_->Duration());
+    EXPECT_NEAR(static_cast<double>(*player_->Duration()), 5.0 * kSecond, kSecond / 30.0);
+    EXPECT_FALSE(player_->IsRunning());
+    EXPECT_EQ(ShownFrame(), 0);
+}
+
+TEST_F(MpvPlayerTest, KeyFrameSeeksLandOnTheKeyFrameAndExactSeeksOnTheFrame) {
+    ASSERT_EQ(player_->Open(Clip()), std::nullopt);
+    player_->ShowVideo({0, 0, 640, 360});
+    struct Case {
+        std::int64_t to;
+        SeekMode mode;
+        int frame;
+    };
+    for (const Case& c : {Case{2 * kSecond + kSecond / 2, SeekMode::kKeyFrame, 60},
+                          Case{2 * kSecond + kSecond / 2, SeekMode::kExact, 75},
+                          Case{kSecond / 3, SeekMode::kExact, 10}}) {
+        player_->Seek(c.to, c.mode);
+        player_->Cue();
+        EXPECT_EQ(ShownFrame(), c.frame) << c.to;
+    }
+}
+
+TEST_F(MpvPlayerTest, RatesVolumeAndASingleEndOfStream) {
+    ASSERT_EQ(player_->Open(Clip()), std::nullopt);
+    player_->ShowVideo({0, 0, 640, 360});
+    EXPECT_TRUE(player_->SetRate(4.0));
+    EXPECT_EQ(player_->Rate(), 4.0);
+    player_->SetVolume(-600);
+    EXPECT_EQ(player_->Volume(), -600);
+    player_->SetVolume(kSilentVolume);
+    EXPECT_EQ(player_->Volume(), kSilentVolume);
+
+    player_->Seek(4 * kSecond, SeekMode::kExact);
+    player_->Run();
+    EXPECT_TRUE(QTest::qWaitFor([this] { return notified_ > 0; }, 5000));
+    QTest::qWait(500);
+    EXPECT_EQ(notified_, 1);
+    const std::optional<PlayerEvent> event = player_->FetchEvent();
+    ASSERT_TRUE(event);
+    EXPECT_EQ(event->code, kEndOfStreamEvent);
+    EXPECT_FALSE(player_->FetchEvent());
+    // The last picture stays.
+    EXPECT_EQ(ShownFrame(), 149);
+}
+
+TEST_F(MpvPlayerTest, AFileThatIsNoClipIsRefusedWithItsCode) {
+    const std::string bogus = card_->Write("video/not-a-clip.avi", "not a clip").string();
+    const std::optional<std::string> error = player_->Open(bogus);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->rfind("RenderFile Error Code is 0x8004", 0), 0u) << *error;
+}
+
+}  // namespace
+}  // namespace tramlet
+
+int main(int argc, char** argv) {
+    testing::InitGoogleTest(&argc, argv);
+    if (GTEST_FLAG_GET(list_tests) || !std::getenv("DISPLAY"))
+        return RUN_ALL_TESTS();
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+}
