@@ -1,0 +1,133 @@
+// The program on a simulated card: a moment chosen with the mouse, then the
+// frame stamps every channel shows in a picture of the window.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTest>
+
+#include <algorithm>
+#include <cstdlib>
+#include <iostream>
+#include <map>
+#include <memory>
+
+#include "app/tramlet_dlg.h"
+#include "controls/bitmap_button.h"
+#include "controls/bitmap_slider.h"
+#include "platform/volume_source.h"
+#include "playback/frame_stamp_reader.h"
+#include "support/temp_dir.h"
+
+namespace tramlet {
+namespace {
+
+constexpr int kFps = 30;
+constexpr int kKeyInterval = 30;
+
+class NoVolumes : public VolumeSource {
+  public:
+    std::vector<MountedVolume> Volumes() const override { return {}; }
+};
+
+class PlaybackEndToEndTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        if (!std::getenv("DISPLAY"))
+            GTEST_SKIP() << "needs a display: run under xvfb-run";
+        const std::string command = std::string(TRAMLET_SIMCARD) +
+                                    " -q --channels 1234 --duration 40 --fps 30 --keyint 30"
+                                    " --size 640x360 --no-gps " +
+                                    card_.Root();
+        ASSERT_EQ(std::system(command.c_str()), 0);
+        dialog_ = std::make_unique<CTramletDlg>(volumes_, CTramletDlg::RepairRunner{});
+        dialog_->OnInitDialog();
+        dialog_->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog_.get()));
+        dialog_->ChooseDataRoot(QString::fromStdString(card_.Root()));
+        QTest::qWait(300);
+    }
+
+    template <typename T>
+    T* Control(int id) const {
+        return dialog_->findChild<T*>(QString::number(id));
+    }
+
+    // Channel number to shown frame, read from a picture of the window.
+    std::map<int, int> ShownFrames() const {
+        const QImage image = dialog_->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const ImageView view{image.constBits(), image.width(), image.height(),
+                             static_cast<int>(image.bytesPerLine()), PixelFormat::kRgb32};
+        std::map<int, int> frames;
+        for (const FoundFrameStamp& found : FindFrameStamps(view))
+            frames[found.stamp.channel] = found.stamp.frame;
+        return frames;
+    }
+    static int Spread(const std::map<int, int>& frames) {
+        const auto [low, high] = std::minmax_element(
+            frames.begin(), frames.end(), [](auto& a, auto& b) { return a.second < b.second; });
+        return high->second - low->second;
+    }
+    // The largest spread seen over `ms` of playback, one picture at a time.
+    int WorstSpread(int ms) {
+        int worst = 0;
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < ms) {
+            QTest::qWait(250);
+            const std::map<int, int> frames = ShownFrames();
+            if (frames.size() == 4)
+                worst = std::max(worst, Spread(frames));
+        }
+        return worst;
+    }
+
+    test::TempDir card_;
+    NoVolumes volumes_;
+    std::unique_ptr<CTramletDlg> dialog_;
+};
+
+TEST_F(PlaybackEndToEndTest, AllChannelsShowTheChosenSecondAndStayTogetherWhilePlaying) {
+    Control<CBitmapSlider>(1006)->SetPosition(10);
+    Control<CBitmapSlider>(1007)->SetPosition(0);
+    CBitmapSlider* seconds = Control<CBitmapSlider>(1008);
+    const QPoint at(seconds->Model().PositionToPixel(12), seconds->height() / 2);
+    QTest::mousePress(seconds, Qt::LeftButton, {}, at);
+    QTest::mouseRelease(seconds, Qt::LeftButton, {}, at);
+    QTest::qWait(1500);
+
+    const int chosen = dialog_->ChosenMoment().second;
+    ASSERT_EQ(dialog_->ClipStart(), (Moment{10, 0, 0}));
+    const std::map<int, int> frames = ShownFrames();
+    ASSERT_EQ(frames.size(), 4u);
+    for (const auto& [channel, frame] : frames) {
+        EXPECT_LE(frame, chosen * kFps) << "channel " << channel;
+        EXPECT_GT(frame, chosen * kFps - kKeyInterval) << "channel " << channel;
+    }
+
+    Control<CBitmapButton>(1015)->click();
+    const int atNormalSpeed = WorstSpread(5000);
+    const std::map<int, int> afterPlay = ShownFrames();
+    EXPECT_GT(afterPlay.at(1), frames.at(1) + 3 * kFps);
+    EXPECT_LE(atNormalSpeed, 2);
+
+    CBitmapSlider* rate = Control<CBitmapSlider>(1011);
+    rate->SetPosition(8);
+    emit rate->SliderDone(1011, 8);
+    const int atEightTimes = WorstSpread(2500);
+    EXPECT_LE(atEightTimes, 8);
+    std::cout << "largest spread between channels: " << atNormalSpeed << " frames at 1x, "
+              << atEightTimes << " frames at 8x\n";
+}
+
+}  // namespace
+}  // namespace tramlet
+
+int main(int argc, char** argv) {
+    testing::InitGoogleTest(&argc, argv);
+    if (GTEST_FLAG_GET(list_tests) || !std::getenv("DISPLAY"))
+        return RUN_ALL_TESTS();
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+}
