@@ -10,7 +10,20 @@
 
 namespace tramlet {
 
-CTramletApp::CTramletApp(int& argc, char** argv) : QApplication(argc, argv) {
+namespace {
+
+// The bridge acts on whichever main window there is when the page calls.
+MapPageHost* FindMainWindow() {
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (auto* dialog = qobject_cast<CTramletDlg*>(window)) return dialog;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+CTramletApp::CTramletApp(int& argc, char** argv)
+    : QApplication(argc, argv), m_external(FindMainWindow) {
     setOrganizationName("Ostra");
     setApplicationName("Tramlet");
     QFont dialogFont = font();
@@ -21,7 +34,7 @@ CTramletApp::CTramletApp(int& argc, char** argv) : QApplication(argc, argv) {
 
 int CTramletApp::InitInstance() {
     MountWatcher volumes;
-    CTramletDlg dialog(volumes, RunRepairWindow);
+    CTramletDlg dialog(volumes, RunRepairWindow, &m_external);
     connect(&dialog, &CTramletDlg::BackupRequested, &dialog, &RunBackupDialog);
     dialog.OnInitDialog();
     dialog.exec();

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 
+#include "map/imp_idispatch.h"
+
 namespace tramlet {
 
 // The application: runs the repair window and then the main window, and keeps
@@ -16,6 +18,10 @@ class CTramletApp : public QApplication {
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    // window.external of the map page; it lives as long as the process.
+    CImpIDispatch m_external;
 };
 
 }  // namespace tramlet

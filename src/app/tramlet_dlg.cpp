@@ -23,6 +23,7 @@
 #include "controls/bitmap_button.h"
 #include "controls/bitmap_slider.h"
 #include "map/day_track.h"
+#include "map/explorer.h"
 #include "map/gps_table.h"
 #include "platform/mount_table.h"
 #include "platform/volume_source.h"
@@ -55,7 +56,8 @@ QString Id(int id) {
 
 }  // namespace
 
-CTramletDlg::CTramletDlg(VolumeSource& volumes, RepairRunner repair, QWidget* parent)
+CTramletDlg::CTramletDlg(VolumeSource& volumes, RepairRunner repair, CImpIDispatch* external,
+                         QWidget* parent)
     : QDialog(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       m_volumes(volumes),
@@ -74,6 +76,7 @@ CTramletDlg::CTramletDlg(VolumeSource& volumes, RepairRunner repair, QWidget* pa
     setPalette(colours);
     DoDataExchange();
     SetUpPlayback();
+    if (external) PlaceExplorer(external);
 
     m_reloadTimer.setSingleShot(true);
     m_reloadTimer.setInterval(0);
@@ -84,6 +87,21 @@ CTramletDlg::CTramletDlg(VolumeSource& volumes, RepairRunner repair, QWidget* pa
 }
 
 CTramletDlg::~CTramletDlg() = default;
+
+// The browser takes the map area's place, id and size.
+void CTramletDlg::PlaceExplorer(CImpIDispatch* external) {
+    m_explorer = new CExplorer(external, this);
+    m_explorer->setObjectName(m_browser->objectName());
+    m_explorer->setGeometry(m_browser->geometry());
+    delete m_browser;
+    m_browser = m_explorer;
+}
+
+std::string CTramletDlg::GetPageMessage(int wanted) { return m_pageMessages.GetPageMessage(wanted); }
+
+void CTramletDlg::ViewFromExpPos(const std::string& stamp) {
+    OpenRecording(stamp);
+}
 
 QWidget* CTramletDlg::AddStatic(int id, const QRect& dialogUnits) {
     auto* area = new QWidget(this);
@@ -208,8 +226,8 @@ void CTramletDlg::OnInitDialog() {
 
     OnBnClickedReset();
 
-    // The map page is shown with the map; until then its path is kept.
     m_mapPage = QString::fromStdString(MapPagePath(installFolder));
+    if (m_explorer) m_explorer->Navigate2(m_mapPage);
     QMetaObject::invokeMethod(this, &CTramletDlg::OnReload, Qt::QueuedConnection);
 }
 
@@ -327,7 +345,7 @@ void CTramletDlg::ResetDateAndMoment() {
 }
 
 void CTramletDlg::RefreshMap() {
-    // The map page reloads itself once the map is shown in the window.
+    if (m_explorer) m_explorer->Refresh();
 }
 
 void CTramletDlg::OnBnClickedPath() {

@@ -13,6 +13,7 @@
 #include "app/layout_table.h"
 #include "catalogue/clip_name.h"
 #include "catalogue/day_catalogue.h"
+#include "map/map_page_host.h"
 #include "map/page_messages.h"
 #include "platform/mounted_volume.h"
 #include "playback/player_slots.h"
@@ -24,6 +25,8 @@ namespace tramlet {
 
 class CBitmapButton;
 class CBitmapSlider;
+class CExplorer;
+class CImpIDispatch;
 class CMonthCalendar;
 class VolumeSource;
 
@@ -40,14 +43,16 @@ struct BackupHandOver {
 // The program's one main window. It owns the shared state: the data root, the
 // selected day with its recordings and marks, the chosen moment, the open
 // recording and the messages waiting for the map page.
-class CTramletDlg : public QDialog {
+class CTramletDlg : public QDialog, public MapPageHost {
     Q_OBJECT
 
   public:
     // Runs the repair pass over a data root in its own modal window.
     using RepairRunner = std::function<void(const std::string& dataRoot)>;
 
-    CTramletDlg(VolumeSource& volumes, RepairRunner repair, QWidget* parent = nullptr);
+    // Without `external` the map area stays empty (tests that need no browser).
+    CTramletDlg(VolumeSource& volumes, RepairRunner repair, CImpIDispatch* external = nullptr,
+                QWidget* parent = nullptr);
     ~CTramletDlg() override;
 
     // Finds the data root, sets the controls up, repairs the clips and asks
@@ -65,6 +70,10 @@ class CTramletDlg : public QDialog {
     void ScanMonth(bool autoSelect);
     void SelectDay();
     void ClosePlayback();
+
+    // The map page's two calls, through window.external.
+    std::string GetPageMessage(int wanted) override;
+    void ViewFromExpPos(const std::string& stamp) override;
 
     // Playback of the open recording, one player per channel.
     using PlayerFactory =
@@ -104,6 +113,7 @@ class CTramletDlg : public QDialog {
 
   private:
     void DoDataExchange();
+    void PlaceExplorer(CImpIDispatch* external);
     void SetUpButtons();
     void SetUpSliders();
     void BuildLayoutTable();
@@ -160,6 +170,7 @@ class CTramletDlg : public QDialog {
     // The day, position and clip messages with their pending flags.
     PageMessages m_pageMessages;
     QWidget* m_browser = nullptr;
+    CExplorer* m_explorer = nullptr;  // the map page in m_browser's place
     int m_playTimer = 0;
     std::int64_t m_duration = 0;
     CMonthCalendar* m_calendar = nullptr;
