@@ -31,6 +31,7 @@
 #include "res/dialog_units.h"
 #include "res/resource_ids.h"
 #include "res/string_table.h"
+#include "snapshot/window_snapshot.h"
 
 namespace tramlet {
 namespace {
@@ -194,6 +195,7 @@ void CTramletDlg::DoDataExchange() {
     connect(m_btnPath, &QAbstractButton::clicked, this, &CTramletDlg::OnBnClickedPath);
     connect(m_btnReset, &QAbstractButton::clicked, this, &CTramletDlg::OnBnClickedReset);
     connect(m_btnBackup, &QAbstractButton::clicked, this, &CTramletDlg::OnBnClickedBackup);
+    connect(m_btnCapture, &QAbstractButton::clicked, this, &CTramletDlg::OnBnClickedCapture);
 }
 
 void CTramletDlg::OnInitDialog() {
@@ -370,6 +372,16 @@ void CTramletDlg::OnBnClickedReset() {
 void CTramletDlg::OnBnClickedBackup() {
     emit BackupRequested(
         {m_catalogue.SelectedDate(), m_clipHour, m_clipMinute, m_clipSecond, m_dataRoot});
+}
+
+void CTramletDlg::OnBnClickedCapture() {
+    const std::optional<int> recordingStart =
+        m_clipLength > 0 ? std::optional(m_clipHour * 3600 + m_clipMinute * 60 + m_clipSecond)
+                         : std::nullopt;
+    SaveWindowSnapshot(*this,
+                       CollectSnapshotFacts(m_catalogue.SelectedDate(),
+                                            m_hour * 3600 + m_minute * 60 + m_second,
+                                            recordingStart, TheGpsTable()));
 }
 
 void CTramletDlg::OnVolumesChanged() {

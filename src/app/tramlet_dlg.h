@@ -64,6 +64,7 @@ class CTramletDlg : public QDialog, public MapPageHost {
     void ChooseDataRoot(const QString& folder);
     void OnBnClickedReset();
     void OnBnClickedBackup();
+    void OnBnClickedCapture();
     void OnDeviceArrival();
     void OnDeviceRemoval();
     void OnSysCommand(int id);
