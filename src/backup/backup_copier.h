@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,7 @@ class BackupCopier {
     using WriteFunction = std::function<ssize_t(int fd, const void* data, size_t size)>;
 
     explicit BackupCopier(std::string backupDir);
+    ~BackupCopier();
 
     // Lets tests make writes fail (a full disk, a pulled card).
     void SetWriteFunction(WriteFunction write) { write_ = std::move(write); }
@@ -61,8 +63,11 @@ class BackupCopier {
     bool WriteAll(int fd, const char* data, size_t size);
     void MakeFolders() const;
 
+    struct Pipeline;
+
     std::string backupDir_;  // ends in '/'
     WriteFunction write_;
+    std::unique_ptr<Pipeline> pipeline_;  // lives for one Run
 };
 
 // True when both paths name the same folder (a backup folder must not be the
