@@ -53,14 +53,14 @@ bool PaintFromScreens(const QRect& area, QPainter& painter) {
 
 }  // namespace
 
-QImage GrabWindowFrame(const QWidget& window) {
+QImage GrabWindowFrame(QWidget& window) {
     const QRect frame = window.frameGeometry();
     const QRect area(frame.topLeft() - QPoint(1, 1), frame.size());
     QImage picture(area.size(), QImage::Format_RGB32);
     picture.fill(Qt::black);
     QPainter painter(&picture);
     if (!PaintFromScreens(area, painter)) {
-        const QPixmap own = const_cast<QWidget&>(window).grab();
+        const QPixmap own = window.grab();
         painter.drawPixmap(QRect(window.geometry().topLeft() - area.topLeft(), window.size()), own);
     }
     return picture;

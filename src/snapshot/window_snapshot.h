@@ -15,7 +15,7 @@ namespace tramlet {
 // shows it, taken from one pixel above and left of its corner. Where the
 // screen cannot be read, as under some Wayland sessions, the window's own
 // rendering fills the same place. Parts off the screen stay black.
-QImage GrabWindowFrame(const QWidget& window);
+QImage GrabWindowFrame(QWidget& window);
 
 // Writes the picture as JPEG whatever the name ends in, with the facts as
 // EXIF data. Returns an error message, or an empty string on success.
