@@ -1,0 +1,112 @@
+// The program's window on a simulated card with the real map page: the page
+// draws the day, opens what is clicked and follows playback.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QSettings>
+#include <QTest>
+#include <QWebEngineView>
+
+#include <cstdlib>
+#include <memory>
+
+#include "app/tramlet_dlg.h"
+#include "controls/bitmap_button.h"
+#include "map/explorer.h"
+#include "map/imp_idispatch.h"
+#include "platform/volume_source.h"
+#include "support/temp_dir.h"
+
+namespace tramlet {
+namespace {
+
+class NoVolumes : public VolumeSource {
+  public:
+    std::vector<MountedVolume> Volumes() const override { return {}; }
+};
+
+bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 20000) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition()) {
+        if (timer.elapsed() > timeoutMs)
+            return false;
+        QTest::qWait(50);
+    }
+    return true;
+}
+
+class MapWindowTest : public testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        if (!std::getenv("DISPLAY"))
+            return;
+        CExplorer::PrepareProcess();
+        static int argc = 1;
+        static char name[] = "map_window_test";
+        static char* argv[] = {name, nullptr};
+        app = new QApplication(argc, argv);
+    }
+
+    void SetUp() override {
+        if (!app)
+            GTEST_SKIP() << "needs a display: run under xvfb-run";
+        // Three recordings of two channels, 30 s apart, with a GPS log.
+        const std::string simulate = std::string(TRAMLET_SIMCARD) +
+                                     " -q --channels 12 --recordings 3 --gap 30 --duration 10"
+                                     " --size 320x180 " +
+                                     card.Root();
+        ASSERT_EQ(std::system(simulate.c_str()), 0);
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                           QString::fromStdString(settings.Root()));
+        QSettings("Ostra", "Tramlet").setValue("InstallDir", TRAMLET_MAP_FOLDER);
+
+        external = std::make_unique<CImpIDispatch>([this] { return dialog.get(); });
+        dialog =
+            std::make_unique<CTramletDlg>(volumes, CTramletDlg::RepairRunner{}, external.get());
+        dialog->OnInitDialog();
+        dialog->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
+        dialog->ChooseDataRoot(QString::fromStdString(card.Root()));
+    }
+
+    QVariant Js(const QString& script) {
+        auto* view = dialog->findChild<QWebEngineView*>("1002");
+        QVariant result;
+        bool done = false;
+        view->page()->runJavaScript(script, [&](const QVariant& value) {
+            result = value;
+            done = true;
+        });
+        WaitFor([&] { return done; }, 10000);
+        return result;
+    }
+
+    static inline QApplication* app = nullptr;
+    test::TempDir card, settings;
+    NoVolumes volumes;
+    std::unique_ptr<CImpIDispatch> external;
+    std::unique_ptr<CTramletDlg> dialog;
+};
+
+TEST_F(MapWindowTest, ThePageDrawsTheDayOpensAClickedPointAndFollowsPlayback) {
+    ASSERT_TRUE(WaitFor([&] { return dialog->Catalogue().Recordings().size() == 3; }));
+    ASSERT_TRUE(WaitFor([&] { return Js("tramletMap.drawnPoints()").toInt() == 3; }));
+    // Handing over the day opened its first recording.
+    EXPECT_EQ(dialog->ClipStart(), (Moment{10, 0, 0}));
+
+    Js("tramletMap.clickPoint(1)");
+    ASSERT_TRUE(WaitFor([&] { return dialog->ClipStart() == Moment{10, 0, 40}; }));
+    EXPECT_TRUE(WaitFor([&] { return Js("tramletMap.openRecording()").toString() == "100040"; }));
+
+    ASSERT_TRUE(WaitFor([&] { return Js("tramletMap.marker() !== null").toBool(); }));
+    const QVariant before = Js("String(tramletMap.marker())");
+    dialog->findChild<CBitmapButton*>("1015")->click();
+    QTest::qWait(2000);
+    EXPECT_TRUE(WaitFor([&] { return Js("String(tramletMap.marker())") != before; }, 3000));
+    EXPECT_GE(dialog->ChosenMoment().second, 41);
+}
+
+}  // namespace
+}  // namespace tramlet
