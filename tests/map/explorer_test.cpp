@@ -155,14 +155,19 @@ TEST_F(ExplorerTest, BrowserKeysAreSwallowedOtherKeysReachThePage) {
 }
 
 TEST_F(ExplorerTest, AlertsAreTheProgramsMessageBoxes) {
+    // The box runs its own event loop; a timer answers it from inside.
     QString caption, text;
-    QTimer::singleShot(0, [&] {
-        WaitFor([&] { return qobject_cast<QMessageBox*>(QApplication::activeModalWidget()); });
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        caption = box->windowTitle();
-        text = box->text();
-        box->accept();
+    QTimer answer;
+    answer.setInterval(20);
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            caption = box->windowTitle();
+            text = box->text();
+            box->accept();
+            answer.stop();
+        }
     });
+    answer.start();
     Js("alert('지도 준비 완료')");
     EXPECT_TRUE(WaitFor([&] { return !caption.isEmpty(); }));
     EXPECT_EQ(caption, "Tramlet");
