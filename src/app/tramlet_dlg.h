@@ -72,10 +72,6 @@ class CTramletDlg : public QDialog, public MapPageHost {
     void SelectDay();
     void ClosePlayback();
 
-    // The map page's two calls, through window.external.
-    std::string GetPageMessage(int wanted) override;
-    void ViewFromExpPos(const std::string& stamp) override;
-
     // Playback of the open recording, one player per channel.
     using PlayerFactory =
         std::function<std::unique_ptr<Player>(int channelIndex, std::function<void()> notify)>;
@@ -94,6 +90,10 @@ class CTramletDlg : public QDialog, public MapPageHost {
     bool IsZoomed() const { return m_zoomed; }
     int SelectedChannel() const { return m_curChannel; }
     QWidget* VideoArea() const { return m_videoArea; }
+
+    // The map page's two calls, through window.external.
+    std::string GetPageMessage(int wanted) override;
+    void ViewFromExpPos(const std::string& stamp) override;
 
     const std::string& DataRoot() const { return m_dataRoot; }
     const DayCatalogue& Catalogue() const { return m_catalogue; }
