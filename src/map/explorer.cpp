@@ -57,6 +57,12 @@ CExplorer::CExplorer(CImpIDispatch* external, QWidget* parent) : QWebEngineView(
     setContextMenuPolicy(Qt::NoContextMenu);
 }
 
+// The page must go before its profile, which was made first and so would be
+// deleted first among the children.
+CExplorer::~CExplorer() {
+    delete page_;
+}
+
 void CExplorer::PrepareProcess() {
     // Chromium refuses its sandbox to root (tests, CI); everyone else keeps it.
     if (::geteuid() == 0) {

@@ -14,6 +14,7 @@ class CExplorer : public QWebEngineView {
     Q_OBJECT
   public:
     CExplorer(CImpIDispatch* external, QWidget* parent = nullptr);
+    ~CExplorer() override;
 
     // Call before the QApplication exists.
     static void PrepareProcess();
