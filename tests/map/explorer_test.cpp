@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QMessageBox>
 #include <QSignalSpy>
 #include <QTest>
@@ -19,6 +18,7 @@
 #include "map/imp_idispatch.h"
 #include "map/map_page_host.h"
 #include "map/page_messages.h"
+#include "support/wait_for.h"
 
 namespace tramlet {
 namespace {
@@ -36,16 +36,7 @@ class FakeHost : public MapPageHost {
     std::vector<std::string> viewed;
 };
 
-bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 15000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QTest::qWait(20);
-    }
-    return true;
-}
+using test::WaitFor;
 
 class ExplorerTest : public testing::Test {
   protected:

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QSettings>
 #include <QTest>
 #include <QWebEngineView>
@@ -17,6 +16,7 @@
 #include "map/imp_idispatch.h"
 #include "platform/volume_source.h"
 #include "support/temp_dir.h"
+#include "support/wait_for.h"
 
 namespace tramlet {
 namespace {
@@ -26,16 +26,7 @@ class NoVolumes : public VolumeSource {
     std::vector<MountedVolume> Volumes() const override { return {}; }
 };
 
-bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 20000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QTest::qWait(50);
-    }
-    return true;
-}
+using test::WaitFor;
 
 class MapWindowTest : public testing::Test {
   protected:
