@@ -1,6 +1,8 @@
 #include "bench_support.h"
 
+#include <fcntl.h>
 #include <stdlib.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -63,6 +65,12 @@ std::string ShellQuote(const std::string& text) {
         }
     }
     return quoted + "'";
+}
+
+void CreateEmptyFile(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_CREAT | O_WRONLY, 0644);
+    if (fd >= 0)
+        ::close(fd);
 }
 
 }  // namespace tramlet::bench

@@ -34,4 +34,7 @@ bool ReportRatio(const std::string& name, double seconds, const std::string& bas
 
 std::string ShellQuote(const std::string& text);
 
+// An empty file: enough for benchmarks that only list names.
+void CreateEmptyFile(const std::string& path);
+
 }  // namespace tramlet::bench

@@ -1,7 +1,6 @@
 // A month scan asks the video folder 31 questions. Lists a folder of 50,000
 // clip names once and matches every day of a month against it, compared with
 // one plain `ls -f` of the same folder.
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -31,10 +30,7 @@ void MakeClipNames(const std::string& videoFolder) {
                    0,
                    1 + i % 4,
                    60};
-        const std::string path = videoFolder + "/" + c.FileName();
-        const int fd = ::open(path.c_str(), O_CREAT | O_WRONLY, 0644);
-        if (fd >= 0)
-            ::close(fd);
+        bench::CreateEmptyFile(videoFolder + "/" + c.FileName());
     }
 }
 

@@ -18,6 +18,7 @@
 #include "map/imp_idispatch.h"
 #include "map/map_page_host.h"
 #include "map/page_messages.h"
+#include "support/browser_app.h"
 #include "support/wait_for.h"
 
 namespace tramlet {
@@ -40,15 +41,7 @@ using test::WaitFor;
 
 class ExplorerTest : public testing::Test {
   protected:
-    static void SetUpTestSuite() {
-        if (qgetenv("DISPLAY").isEmpty())
-            return;
-        CExplorer::PrepareProcess();
-        static int argc = 1;
-        static char name[] = "explorer_test";
-        static char* argv[] = {name, nullptr};
-        app = new QApplication(argc, argv);
-    }
+    static void SetUpTestSuite() { app = test::StartBrowserApplication(); }
 
     void SetUp() override {
         if (!app)

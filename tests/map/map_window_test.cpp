@@ -15,6 +15,7 @@
 #include "map/explorer.h"
 #include "map/imp_idispatch.h"
 #include "platform/volume_source.h"
+#include "support/browser_app.h"
 #include "support/temp_dir.h"
 #include "support/wait_for.h"
 
@@ -30,15 +31,7 @@ using test::WaitFor;
 
 class MapWindowTest : public testing::Test {
   protected:
-    static void SetUpTestSuite() {
-        if (!std::getenv("DISPLAY"))
-            return;
-        CExplorer::PrepareProcess();
-        static int argc = 1;
-        static char name[] = "map_window_test";
-        static char* argv[] = {name, nullptr};
-        app = new QApplication(argc, argv);
-    }
+    static void SetUpTestSuite() { app = test::StartBrowserApplication(); }
 
     void SetUp() override {
         if (!app)
