@@ -2,6 +2,7 @@
 
 #include <QElapsedTimer>
 
+#include <algorithm>
 #include <clocale>
 #include <cmath>
 #include <string>
@@ -21,7 +22,15 @@ constexpr int kOpenTimeoutMs = 10000;
 constexpr std::uint32_t kTimeoutCode = 0x8004025E;
 constexpr std::uint32_t kUnsupportedCode = 0x80040265;
 constexpr std::uint32_t kMpvErrorBase = 0x80040000;
-constexpr std::uint64_t kEndOfStreamReply = 1;
+// mpv's own limits on the speed property.
+constexpr double kSlowestSpeed = 0.01;
+constexpr double kFastestSpeed = 100.0;
+
+// Which observed property a change event is about.
+enum Observed : std::uint64_t { kEndReached = 1, kTimePos, kDuration, kFrameRate };
+// Replies to reading the position after a seek carry the seek's number
+// above this flag.
+constexpr std::uint64_t kPositionAfterSeek = std::uint64_t{1} << 63;
 
 std::uint32_t CodeOfMpvError(int error) {
     if (error == MPV_ERROR_UNKNOWN_FORMAT)
@@ -48,6 +57,7 @@ MpvPlayer::MpvPlayer(QWidget* videoArea, std::function<void()> notify)
                                       {"video-timing-offset", "0"},
                                       {"keep-open", "yes"},
                                       {"pause", "yes"},
+                                      {"volume", "100"},
                                       {"hwdec", "auto-safe"},
                                       {"terminal", "no"},
                                       {"input-default-bindings", "no"},
@@ -59,7 +69,10 @@ MpvPlayer::MpvPlayer(QWidget* videoArea, std::function<void()> notify)
         mpv_ = nullptr;
         return;
     }
-    mpv_observe_property(mpv_, kEndOfStreamReply, "eof-reached", MPV_FORMAT_FLAG);
+    mpv_observe_property(mpv_, kEndReached, "eof-reached", MPV_FORMAT_FLAG);
+    mpv_observe_property(mpv_, kTimePos, "time-pos", MPV_FORMAT_DOUBLE);
+    mpv_observe_property(mpv_, kDuration, "duration", MPV_FORMAT_DOUBLE);
+    mpv_observe_property(mpv_, kFrameRate, "container-fps", MPV_FORMAT_DOUBLE);
     mpv_set_wakeup_callback(mpv_, &MpvPlayer::OnWakeUp, this);
     widget_ = new MpvVideoWidget(mpv_, videoArea);
 }
@@ -79,27 +92,62 @@ void MpvPlayer::OnWakeUp(void* self) {
 }
 
 void MpvPlayer::DrainEvents() {
-    bool queued = false;
+    const std::size_t queued = events_.size();
     for (;;) {
         const mpv_event* event = mpv_wait_event(mpv_, 0);
         if (event->event_id == MPV_EVENT_NONE)
             break;
-        if (event->event_id == MPV_EVENT_PLAYBACK_RESTART)
-            seekTarget_.reset();
-        if (event->event_id == MPV_EVENT_PROPERTY_CHANGE &&
-            event->reply_userdata == kEndOfStreamReply) {
-            const auto* property = static_cast<const mpv_event_property*>(event->data);
-            const bool atEnd =
-                property->format == MPV_FORMAT_FLAG && *static_cast<const int*>(property->data);
-            if (atEnd && !atEnd_) {
-                events_.push_back({kEndOfStreamEvent, 0, 0});
-                queued = true;
-            }
-            atEnd_ = atEnd;
-        }
+        HandleEvent(*event);
     }
-    if (queued && notify_)
+    if (events_.size() > queued && notify_)
         notify_();
+}
+
+void MpvPlayer::HandleEvent(const mpv_event& event) {
+    const auto* property = static_cast<const mpv_event_property*>(event.data);
+    switch (event.event_id) {
+        case MPV_EVENT_PLAYBACK_RESTART:
+            // The reply comes once the core has settled on the new position,
+            // which a change event may not report when it is unchanged.
+            mpv_get_property_async(mpv_, kPositionAfterSeek | seekCount_, "time-pos",
+                                   MPV_FORMAT_DOUBLE);
+            break;
+        case MPV_EVENT_GET_PROPERTY_REPLY:
+            if (event.reply_userdata == (kPositionAfterSeek | seekCount_)) {
+                if (event.error >= 0)
+                    OnPropertyChange(kTimePos, *property);
+                seekTarget_.reset();
+            }
+            break;
+        case MPV_EVENT_PROPERTY_CHANGE:
+            OnPropertyChange(event.reply_userdata, *property);
+            break;
+        default:
+            break;
+    }
+}
+
+void MpvPlayer::OnPropertyChange(std::uint64_t observed, const mpv_event_property& property) {
+    if (observed == kEndReached) {
+        const bool atEnd =
+            property.format == MPV_FORMAT_FLAG && *static_cast<const int*>(property.data);
+        if (atEnd && !atEnd_) {
+            events_.push_back({kEndOfStreamEvent, 0, 0});
+            // keep-open pauses at the end.
+            running_ = false;
+        }
+        atEnd_ = atEnd;
+        return;
+    }
+    if (property.format != MPV_FORMAT_DOUBLE)
+        return;
+    const double value = *static_cast<const double*>(property.data);
+    if (observed == kTimePos)
+        timePos_ = value;
+    else if (observed == kDuration)
+        duration_ = value;
+    else if (observed == kFrameRate)
+        frameRate_ = value;
 }
 
 std::optional<std::uint32_t> MpvPlayer::WaitUntilLoaded(int timeoutMs) {
@@ -117,7 +165,22 @@ std::optional<std::uint32_t> MpvPlayer::WaitUntilLoaded(int timeoutMs) {
             return CodeOfMpvError(
                 end->reason == MPV_END_FILE_REASON_ERROR ? end->error : MPV_ERROR_LOADING_FAILED);
         }
+        HandleEvent(*event);
     }
+}
+
+// Right after loading, the core has no frame for the GUI thread to draw yet,
+// so these synchronous reads come back at once. Later ones could wait for a
+// frame that only this thread can draw; every other call is asynchronous.
+bool MpvPlayer::ReadLoadedClip() {
+    char* video = mpv_get_property_string(mpv_, "vid");
+    const bool hasVideo = video && std::string(video) != "no";
+    mpv_free(video);
+    double seconds = 0;
+    if (mpv_get_property(mpv_, "duration", MPV_FORMAT_DOUBLE, &seconds) >= 0)
+        duration_ = seconds;
+    mpv_get_property(mpv_, "container-fps", MPV_FORMAT_DOUBLE, &frameRate_);
+    return hasVideo;
 }
 
 std::optional<std::string> MpvPlayer::Open(const std::string& path) {
@@ -128,22 +191,25 @@ std::optional<std::string> MpvPlayer::Open(const std::string& path) {
         return OpenErrorText(CodeOfMpvError(error));
     if (const std::optional<std::uint32_t> code = WaitUntilLoaded(kOpenTimeoutMs))
         return OpenErrorText(*code);
-    char* video = mpv_get_property_string(mpv_, "vid");
-    const bool hasVideo = video && std::string(video) != "no";
-    mpv_free(video);
-    if (!hasVideo)
+    if (!ReadLoadedClip())
         return OpenErrorText(kVideoNotRenderedCode);
     // Events that arrived while waiting still need their drain.
     QMetaObject::invokeMethod(this, &MpvPlayer::DrainEvents, Qt::QueuedConnection);
     return std::nullopt;
 }
 
+void MpvPlayer::SetPaused(bool paused) {
+    int flag = paused ? 1 : 0;
+    mpv_set_property_async(mpv_, 0, "pause", MPV_FORMAT_FLAG, &flag);
+    running_ = !paused;
+}
+
 void MpvPlayer::Run() {
-    mpv_set_property_string(mpv_, "pause", "no");
+    SetPaused(false);
 }
 
 void MpvPlayer::Pause() {
-    mpv_set_property_string(mpv_, "pause", "yes");
+    SetPaused(true);
 }
 
 void MpvPlayer::Cue() {
@@ -152,58 +218,43 @@ void MpvPlayer::Cue() {
         widget_->update();
 }
 
-bool MpvPlayer::IsRunning() const {
-    int paused = 1;
-    mpv_get_property(mpv_, "pause", MPV_FORMAT_FLAG, &paused);
-    return !paused;
-}
-
 void MpvPlayer::Seek(std::int64_t position, SeekMode mode) {
     // A negative absolute seek would count from the end of the clip.
     const std::int64_t target = std::max<std::int64_t>(position, 0);
     const std::string seconds = std::to_string(static_cast<double>(target) / 1e7);
     const char* flags = mode == SeekMode::kExact ? "absolute+exact" : "absolute+keyframes";
     const char* command[] = {"seek", seconds.c_str(), flags, nullptr};
-    if (mpv_command_async(mpv_, 0, command) >= 0)
+    if (mpv_command_async(mpv_, 0, command) >= 0) {
         seekTarget_ = target;
-}
-
-double MpvPlayer::DoubleProperty(const char* name, double fallback) const {
-    double value = fallback;
-    mpv_get_property(mpv_, name, MPV_FORMAT_DOUBLE, &value);
-    return value;
+        ++seekCount_;
+    }
 }
 
 std::int64_t MpvPlayer::Position() const {
-    if (seekTarget_)
-        return *seekTarget_;
-    return ToMediaTime(DoubleProperty("time-pos", 0.0));
+    return seekTarget_.value_or(ToMediaTime(timePos_));
 }
 
 std::optional<std::int64_t> MpvPlayer::Duration() const {
-    double seconds = 0;
-    if (mpv_get_property(mpv_, "duration", MPV_FORMAT_DOUBLE, &seconds) < 0)
+    if (!duration_)
         return std::nullopt;
-    return ToMediaTime(seconds);
+    return ToMediaTime(*duration_);
 }
 
 std::int64_t MpvPlayer::FrameDuration() const {
-    const double fps = DoubleProperty("container-fps", 30.0);
-    return ToMediaTime(1.0 / (fps > 0 ? fps : 30.0));
+    return ToMediaTime(1.0 / (frameRate_ > 0 ? frameRate_ : 30.0));
 }
 
-bool MpvPlayer::ApplySpeed() {
-    double speed = rate_ * correction_;
-    return mpv_set_property(mpv_, "speed", MPV_FORMAT_DOUBLE, &speed) >= 0;
+void MpvPlayer::ApplySpeed() {
+    double speed = std::clamp(rate_ * correction_, kSlowestSpeed, kFastestSpeed);
+    mpv_set_property_async(mpv_, 0, "speed", MPV_FORMAT_DOUBLE, &speed);
 }
 
 bool MpvPlayer::SetRate(double rate) {
-    const double previous = rate_;
+    if (!(rate >= kSlowestSpeed && rate <= kFastestSpeed))
+        return false;
     rate_ = rate;
-    if (ApplySpeed())
-        return true;
-    rate_ = previous;
-    return false;
+    ApplySpeed();
+    return true;
 }
 
 void MpvPlayer::SetRateCorrection(double factor) {
@@ -214,12 +265,12 @@ void MpvPlayer::SetRateCorrection(double factor) {
 }
 
 int MpvPlayer::Volume() const {
-    return HundredthsFromMpvVolume(DoubleProperty("volume", 100.0));
+    return HundredthsFromMpvVolume(volume_);
 }
 
 void MpvPlayer::SetVolume(int hundredthsOfDecibel) {
-    double volume = MpvVolumeFromHundredths(hundredthsOfDecibel);
-    mpv_set_property(mpv_, "volume", MPV_FORMAT_DOUBLE, &volume);
+    volume_ = MpvVolumeFromHundredths(hundredthsOfDecibel);
+    mpv_set_property_async(mpv_, 0, "volume", MPV_FORMAT_DOUBLE, &volume_);
 }
 
 std::optional<PlayerEvent> MpvPlayer::FetchEvent() {

@@ -8,6 +8,8 @@
 
 #include "playback/player.h"
 
+struct mpv_event;
+struct mpv_event_property;
 struct mpv_handle;
 
 namespace tramlet {
@@ -16,7 +18,8 @@ class MpvVideoWidget;
 
 // A channel's player on its own mpv core, drawn into a widget of the video
 // area. Everything happens on the GUI thread: mpv's callbacks only queue a
-// call here.
+// call here, and after opening nothing waits for the core: what the player
+// reports comes from the properties it observes.
 class MpvPlayer : public QObject, public Player {
     Q_OBJECT
 
@@ -29,7 +32,7 @@ class MpvPlayer : public QObject, public Player {
     void Run() override;
     void Pause() override;
     void Cue() override;
-    bool IsRunning() const override;
+    bool IsRunning() const override { return running_; }
     void Seek(std::int64_t position, SeekMode mode) override;
     std::int64_t Position() const override;
     std::optional<std::int64_t> Duration() const override;
@@ -48,9 +51,12 @@ class MpvPlayer : public QObject, public Player {
   private:
     static void OnWakeUp(void* self);
     void DrainEvents();
+    void HandleEvent(const mpv_event& event);
+    void OnPropertyChange(std::uint64_t observed, const mpv_event_property& property);
     std::optional<std::uint32_t> WaitUntilLoaded(int timeoutMs);
-    double DoubleProperty(const char* name, double fallback) const;
-    bool ApplySpeed();
+    bool ReadLoadedClip();
+    void SetPaused(bool paused);
+    void ApplySpeed();
 
     mpv_handle* mpv_ = nullptr;
     MpvVideoWidget* widget_ = nullptr;
@@ -58,9 +64,15 @@ class MpvPlayer : public QObject, public Player {
     std::deque<PlayerEvent> events_;
     double rate_ = 1.0;
     double correction_ = 1.0;
+    double volume_ = 100.0;
+    double timePos_ = 0.0;
+    std::optional<double> duration_;
+    double frameRate_ = 0.0;
+    bool running_ = false;
     bool atEnd_ = false;
-    // Until mpv has finished a seek, the position is where it is going.
+    // Until mpv has finished the last seek, the position is where it is going.
     std::optional<std::int64_t> seekTarget_;
+    std::uint64_t seekCount_ = 0;
 };
 
 }  // namespace tramlet

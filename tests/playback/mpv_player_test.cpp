@@ -97,6 +97,10 @@ TEST_F(MpvPlayerTest, KeyFrameSeeksLandOnTheKeyFrameAndExactSeeksOnTheFrame) {
         player_->Seek(c.to, c.mode);
         player_->Cue();
         EXPECT_EQ(ShownFrame(), c.frame) << c.to;
+        // Where the seek landed, not where it was asked to go.
+        EXPECT_NEAR(static_cast<double>(player_->Position()), c.frame * kSecond / 30.0,
+                    kSecond / 60.0)
+            << c.to;
     }
 }
 
