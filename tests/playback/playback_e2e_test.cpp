@@ -16,7 +16,7 @@
 #include "controls/bitmap_button.h"
 #include "controls/bitmap_slider.h"
 #include "platform/volume_source.h"
-#include "playback/frame_stamp_reader.h"
+#include "support/shown_frames.h"
 #include "support/temp_dir.h"
 
 namespace tramlet {
@@ -53,16 +53,19 @@ class PlaybackEndToEndTest : public testing::Test {
         return dialog_->findChild<T*>(QString::number(id));
     }
 
-    // Channel number to shown frame, read from a picture of the window.
-    std::map<int, int> ShownFrames() const {
-        const QImage image = dialog_->grab().toImage().convertToFormat(QImage::Format_RGB32);
-        const ImageView view{image.constBits(), image.width(), image.height(),
-                             static_cast<int>(image.bytesPerLine()), PixelFormat::kRgb32};
-        std::map<int, int> frames;
-        for (const FoundFrameStamp& found : FindFrameStamps(view))
-            frames[found.stamp.channel] = found.stamp.frame;
-        return frames;
+    // With the mouse, as the user does: 10:00 on the hour and minute
+    // sliders, then a click on the seconds slider.
+    void ChooseSecond(int second) {
+        Control<CBitmapSlider>(1006)->SetPosition(10);
+        Control<CBitmapSlider>(1007)->SetPosition(0);
+        CBitmapSlider* seconds = Control<CBitmapSlider>(1008);
+        const QPoint at(seconds->Model().PositionToPixel(second), seconds->height() / 2);
+        QTest::mousePress(seconds, Qt::LeftButton, {}, at);
+        QTest::mouseRelease(seconds, Qt::LeftButton, {}, at);
+        QTest::qWait(1500);
     }
+
+    std::map<int, int> ShownFrames() const { return test::ShownFrames(*dialog_); }
     static int Spread(const std::map<int, int>& frames) {
         const auto [low, high] = std::minmax_element(
             frames.begin(), frames.end(), [](auto& a, auto& b) { return a.second < b.second; });
@@ -88,13 +91,7 @@ class PlaybackEndToEndTest : public testing::Test {
 };
 
 TEST_F(PlaybackEndToEndTest, AllChannelsShowTheChosenSecondAndStayTogetherWhilePlaying) {
-    Control<CBitmapSlider>(1006)->SetPosition(10);
-    Control<CBitmapSlider>(1007)->SetPosition(0);
-    CBitmapSlider* seconds = Control<CBitmapSlider>(1008);
-    const QPoint at(seconds->Model().PositionToPixel(12), seconds->height() / 2);
-    QTest::mousePress(seconds, Qt::LeftButton, {}, at);
-    QTest::mouseRelease(seconds, Qt::LeftButton, {}, at);
-    QTest::qWait(1500);
+    ChooseSecond(12);
 
     const int chosen = dialog_->ChosenMoment().second;
     ASSERT_EQ(dialog_->ClipStart(), (Moment{10, 0, 0}));
@@ -118,6 +115,32 @@ TEST_F(PlaybackEndToEndTest, AllChannelsShowTheChosenSecondAndStayTogetherWhileP
     EXPECT_LE(atEightTimes, 8);
     std::cout << "largest spread between channels: " << atNormalSpeed << " frames at 1x, "
               << atEightTimes << " frames at 8x\n";
+}
+
+TEST_F(PlaybackEndToEndTest, APausedPictureStaysWhenTheWindowIsMovedCoveredAndShownAgain) {
+    ChooseSecond(7);
+    const std::map<int, int> paused = ShownFrames();
+    ASSERT_EQ(paused.size(), 4u);
+
+    dialog_->move(dialog_->pos() + QPoint(40, 30));
+    QTest::qWait(300);
+    EXPECT_EQ(ShownFrames(), paused) << "moved";
+
+    QWidget cover;
+    cover.setGeometry(dialog_->frameGeometry());
+    cover.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&cover));
+    QTest::qWait(200);
+    cover.hide();
+    QTest::qWait(300);
+    EXPECT_EQ(ShownFrames(), paused) << "covered";
+
+    dialog_->hide();
+    QTest::qWait(200);
+    dialog_->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog_.get()));
+    QTest::qWait(300);
+    EXPECT_EQ(ShownFrames(), paused) << "shown again";
 }
 
 }  // namespace
