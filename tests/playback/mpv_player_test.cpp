@@ -33,7 +33,7 @@ class MpvPlayerTest : public testing::Test {
     static void TearDownTestSuite() { delete card_; }
 
     void SetUp() override {
-        if (!std::getenv("DISPLAY"))
+        if (!qApp)
             GTEST_SKIP() << "needs a display: run under xvfb-run";
         ASSERT_TRUE(clipOk_);
         area_ = std::make_unique<QWidget>();
@@ -136,12 +136,3 @@ TEST_F(MpvPlayerTest, AFileThatIsNoClipIsRefusedWithItsCode) {
 
 }  // namespace
 }  // namespace tramlet
-
-int main(int argc, char** argv) {
-    testing::InitGoogleTest(&argc, argv);
-    if (GTEST_FLAG_GET(list_tests) || !std::getenv("DISPLAY"))
-        return RUN_ALL_TESTS();
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    QApplication app(argc, argv);
-    return RUN_ALL_TESTS();
-}
