@@ -2,8 +2,8 @@
 // frame stamps every channel shows in a picture of the window.
 #include <gtest/gtest.h>
 
-#include <QElapsedTimer>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QTest>
 
 #include <algorithm>

@@ -14,10 +14,8 @@ namespace tramlet::test {
 // sees. A fresh rendering of the window would draw the channels one after
 // another, each with a newer frame than the last.
 inline std::map<int, int> ShownFrames(const QWidget& window) {
-    const QImage image = window.screen()
-                             ->grabWindow(window.winId())
-                             .toImage()
-                             .convertToFormat(QImage::Format_RGB32);
+    const QImage image =
+        window.screen()->grabWindow(window.winId()).toImage().convertToFormat(QImage::Format_RGB32);
     const ImageView view{image.constBits(), image.width(), image.height(),
                          static_cast<int>(image.bytesPerLine()), PixelFormat::kRgb32};
     std::map<int, int> frames;
