@@ -146,8 +146,8 @@ double CpuPerSecondOfPlayback(int seconds) {
 
 bool MakeCard(const std::string& simcard, const std::string& options, const std::string& root) {
     const std::string command = simcard + " -q --channels 1234 --fps " + std::to_string(kFps) +
-                                " --keyint " + std::to_string(kFps) + " --no-gps " + options +
-                                " " + root;
+                                " --keyint " + std::to_string(kFps) + " --no-gps " + options + " " +
+                                root;
     return std::system(command.c_str()) == 0;
 }
 
@@ -167,8 +167,7 @@ int main(int argc, char** argv) {
     const std::string size = argc > 2 ? argv[2] : "640x360";
 
     bench::ScratchDir latencyCard;
-    if (!MakeCard(simcard,
-                  "--recordings 2 --gap 10 --duration 20 --size " + size,
+    if (!MakeCard(simcard, "--recordings 2 --gap 10 --duration 20 --size " + size,
                   latencyCard.Root()))
         return 1;
     bool met = false;
@@ -193,8 +192,8 @@ int main(int argc, char** argv) {
     // Long enough for a minute at 8x from its start.
     bench::ScratchDir driftCard;
     if (!MakeCard(simcard,
-                  "--duration " +
-                      std::to_string(kDriftSeconds * (kFastRate + 1) + 10) + " --size " + size,
+                  "--duration " + std::to_string(kDriftSeconds * (kFastRate + 1) + 10) +
+                      " --size " + size,
                   driftCard.Root()))
         return 1;
     PlayerWindow driftWindow;
@@ -205,9 +204,10 @@ int main(int argc, char** argv) {
     const int atNormalSpeed = WorstSpread(driftWindow, kDriftSeconds);
     driftWindow.SetRate(kFastRate);
     const int atFastSpeed = WorstSpread(driftWindow, kDriftSeconds);
-    std::printf("largest spread between channels over %d s: %d frames at 1x (target <= 2), "
-                "%d frames at %dx (target <= 8)\n",
-                kDriftSeconds, atNormalSpeed, atFastSpeed, kFastRate);
+    std::printf(
+        "largest spread between channels over %d s: %d frames at 1x (target <= 2), "
+        "%d frames at %dx (target <= 8)\n",
+        kDriftSeconds, atNormalSpeed, atFastSpeed, kFastRate);
     met = met && atNormalSpeed <= 2 && atFastSpeed <= 8;
     return met ? 0 : 1;
 }
