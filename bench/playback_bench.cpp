@@ -19,8 +19,8 @@
 #include "catalogue/folder_listing.h"
 #include "controls/bitmap_button.h"
 #include "controls/bitmap_slider.h"
-#include "platform/volume_source.h"
 #include "res/resource_ids.h"
+#include "support/no_volumes.h"
 #include "support/shown_frames.h"
 
 namespace tramlet {
@@ -30,11 +30,6 @@ constexpr int kFps = 30;
 constexpr int kLatencyRuns = 5;
 constexpr int kDriftSeconds = 60;
 constexpr int kFastRate = 8;
-
-class NoVolumes : public VolumeSource {
-  public:
-    std::vector<MountedVolume> Volumes() const override { return {}; }
-};
 
 class PlayerWindow {
   public:
@@ -68,6 +63,7 @@ class PlayerWindow {
     }
 
     std::map<int, int> ShownFrames() const { return test::ShownFrames(dialog_); }
+    int WorstSpread(int seconds) const { return test::WorstFrameSpread(dialog_, seconds * 1000); }
 
   private:
     template <typename T>
@@ -75,19 +71,13 @@ class PlayerWindow {
         return dialog_.findChild<T*>(QString::number(id));
     }
 
-    NoVolumes volumes_;
+    test::NoVolumes volumes_;
     CTramletDlg dialog_{volumes_, {}};
 };
 
 bool AllShow(const std::map<int, int>& frames, int frame) {
     return frames.size() == 4 &&
            std::all_of(frames.begin(), frames.end(), [&](auto& f) { return f.second == frame; });
-}
-
-int Spread(const std::map<int, int>& frames) {
-    const auto [low, high] = std::minmax_element(
-        frames.begin(), frames.end(), [](auto& a, auto& b) { return a.second < b.second; });
-    return high->second - low->second;
 }
 
 // Two recordings 30 s apart: every committed moment alternates between
@@ -112,21 +102,6 @@ double LatencySeconds(PlayerWindow& window) {
         best = std::min(best, clock.nsecsElapsed() / 1e9);
     }
     return best;
-}
-
-// The largest spread between channels' shown frames, one picture of the
-// window every quarter second.
-int WorstSpread(PlayerWindow& window, int seconds) {
-    int worst = 0;
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < seconds * 1000) {
-        QTest::qWait(250);
-        const std::map<int, int> frames = window.ShownFrames();
-        if (frames.size() == 4)
-            worst = std::max(worst, Spread(frames));
-    }
-    return worst;
 }
 
 double CpuSeconds() {
@@ -201,9 +176,9 @@ int main(int argc, char** argv) {
         return 1;
     driftWindow.CommitMoment(10, 0, 0);
     driftWindow.Play();
-    const int atNormalSpeed = WorstSpread(driftWindow, kDriftSeconds);
+    const int atNormalSpeed = driftWindow.WorstSpread(kDriftSeconds);
     driftWindow.SetRate(kFastRate);
-    const int atFastSpeed = WorstSpread(driftWindow, kDriftSeconds);
+    const int atFastSpeed = driftWindow.WorstSpread(kDriftSeconds);
     std::printf(
         "largest spread between channels over %d s: %d frames at 1x (target <= 2), "
         "%d frames at %dx (target <= 8)\n",

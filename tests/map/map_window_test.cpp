@@ -14,18 +14,13 @@
 #include "controls/bitmap_button.h"
 #include "map/explorer.h"
 #include "map/imp_idispatch.h"
-#include "platform/volume_source.h"
 #include "support/browser_app.h"
+#include "support/no_volumes.h"
 #include "support/temp_dir.h"
 #include "support/wait_for.h"
 
 namespace tramlet {
 namespace {
-
-class NoVolumes : public VolumeSource {
-  public:
-    std::vector<MountedVolume> Volumes() const override { return {}; }
-};
 
 using test::WaitFor;
 
@@ -69,7 +64,7 @@ class MapWindowTest : public testing::Test {
 
     static inline QApplication* app = nullptr;
     test::TempDir card, settings;
-    NoVolumes volumes;
+    test::NoVolumes volumes;
     std::unique_ptr<CImpIDispatch> external;
     std::unique_ptr<CTramletDlg> dialog;
 };

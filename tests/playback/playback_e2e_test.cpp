@@ -3,10 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QTest>
 
-#include <algorithm>
 #include <cstdlib>
 #include <iostream>
 #include <map>
@@ -15,7 +13,7 @@
 #include "app/tramlet_dlg.h"
 #include "controls/bitmap_button.h"
 #include "controls/bitmap_slider.h"
-#include "platform/volume_source.h"
+#include "support/no_volumes.h"
 #include "support/shown_frames.h"
 #include "support/temp_dir.h"
 
@@ -24,11 +22,6 @@ namespace {
 
 constexpr int kFps = 30;
 constexpr int kKeyInterval = 30;
-
-class NoVolumes : public VolumeSource {
-  public:
-    std::vector<MountedVolume> Volumes() const override { return {}; }
-};
 
 class PlaybackEndToEndTest : public testing::Test {
   protected:
@@ -66,27 +59,8 @@ class PlaybackEndToEndTest : public testing::Test {
     }
 
     std::map<int, int> ShownFrames() const { return test::ShownFrames(*dialog_); }
-    static int Spread(const std::map<int, int>& frames) {
-        const auto [low, high] = std::minmax_element(
-            frames.begin(), frames.end(), [](auto& a, auto& b) { return a.second < b.second; });
-        return high->second - low->second;
-    }
-    // The largest spread seen over `ms` of playback, one picture at a time.
-    int WorstSpread(int ms) {
-        int worst = 0;
-        QElapsedTimer clock;
-        clock.start();
-        while (clock.elapsed() < ms) {
-            QTest::qWait(250);
-            const std::map<int, int> frames = ShownFrames();
-            if (frames.size() == 4)
-                worst = std::max(worst, Spread(frames));
-        }
-        return worst;
-    }
-
     test::TempDir card_;
-    NoVolumes volumes_;
+    test::NoVolumes volumes_;
     std::unique_ptr<CTramletDlg> dialog_;
 };
 
@@ -103,7 +77,7 @@ TEST_F(PlaybackEndToEndTest, AllChannelsShowTheChosenSecondAndStayTogetherWhileP
     }
 
     Control<CBitmapButton>(1015)->click();
-    const int atNormalSpeed = WorstSpread(5000);
+    const int atNormalSpeed = test::WorstFrameSpread(*dialog_, 5000);
     const std::map<int, int> afterPlay = ShownFrames();
     EXPECT_GT(afterPlay.at(1), frames.at(1) + 3 * kFps);
     EXPECT_LE(atNormalSpeed, 2);
@@ -113,7 +87,7 @@ TEST_F(PlaybackEndToEndTest, AllChannelsShowTheChosenSecondAndStayTogetherWhileP
     emit rate->SliderDone(1011, 8);
     // The four cores take up the new speed one after another.
     QTest::qWait(1000);
-    const int atEightTimes = WorstSpread(2500);
+    const int atEightTimes = test::WorstFrameSpread(*dialog_, 2500);
     EXPECT_LE(atEightTimes, 8);
     std::cout << "largest spread between channels: " << atNormalSpeed << " frames at 1x, "
               << atEightTimes << " frames at 8x\n";

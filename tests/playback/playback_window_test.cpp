@@ -14,7 +14,7 @@
 #include "controls/bitmap_button.h"
 #include "controls/bitmap_slider.h"
 #include "fake_player.h"
-#include "platform/volume_source.h"
+#include "support/no_volumes.h"
 #include "support/temp_dir.h"
 
 namespace tramlet {
@@ -24,11 +24,6 @@ using test::FakeClip;
 using test::FakePlayer;
 
 constexpr std::int64_t kSecond = kMediaTimePerSecond;
-
-class NoVolumes : public VolumeSource {
-  public:
-    std::vector<MountedVolume> Volumes() const override { return {}; }
-};
 
 struct Buttons {
     bool play, pause, rewind, forward;
@@ -113,7 +108,7 @@ class PlaybackWindowTest : public testing::Test {
     }
 
     test::TempDir card_;
-    NoVolumes volumes_;
+    test::NoVolumes volumes_;
     std::map<std::string, FakeClip> clips_;
     std::vector<QString> errors_;
     std::unique_ptr<CTramletDlg> dialog_;
