@@ -1,11 +1,14 @@
 #include "platform/mount_table.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <set>
 #include <sstream>
 #include <system_error>
+
+#include <blkid/blkid.h>
 
 namespace tramlet {
 namespace {
@@ -70,6 +73,10 @@ std::string CanonicalDevice(const std::string& path) {
     return error ? path : canonical.string();
 }
 
+bool IsImageFileSystem(const std::string& type) {
+    return type == "squashfs" || type == "iso9660" || type == "udf";
+}
+
 }  // namespace
 
 std::vector<MountedVolume> ParseMountInfo(std::string_view mountInfo) {
@@ -82,10 +89,14 @@ std::vector<MountedVolume> ParseMountInfo(std::string_view mountInfo) {
         const auto separator = std::find(fields.begin(), fields.end(), "-");
         if (fields.size() < 5 || separator == fields.end() || fields.end() - separator < 3)
             continue;
+        const std::string& type = *(separator + 1);
         const std::string& source = *(separator + 2);
-        if (source.rfind("/dev/", 0) != 0)
+        if (source.rfind("/dev/", 0) != 0 || IsImageFileSystem(type))
             continue;
-        volumes.push_back({DecodeOctalEscapes(fields[4]), DecodeOctalEscapes(source), {}});
+        volumes.push_back({DecodeOctalEscapes(fields[4]),
+                           DecodeOctalEscapes(source),
+                           {},
+                           std::atoi(fields[0].c_str())});
     }
     std::stable_sort(
         volumes.begin(), volumes.end(),
@@ -103,33 +114,59 @@ std::map<std::string, std::string> ReadVolumeLabels(const std::string& byLabelFo
     return labels;
 }
 
+std::string ProbeVolumeLabel(const std::string& device) {
+    blkid_probe probe = blkid_new_probe_from_filename(device.c_str());
+    if (!probe)
+        return {};
+    std::string label;
+    blkid_probe_enable_superblocks(probe, 1);
+    blkid_probe_set_superblocks_flags(probe, BLKID_SUBLKS_LABEL);
+    const char* value = nullptr;
+    size_t length = 0;
+    if (blkid_do_safeprobe(probe) == 0 &&
+        blkid_probe_lookup_value(probe, "LABEL", &value, &length) == 0 && value) {
+        label = value;  // the length counts the terminating zero
+    }
+    blkid_free_probe(probe);
+    return label;
+}
+
 std::vector<MountedVolume> ReadMountedVolumes() {
     std::ifstream file("/proc/self/mountinfo");
     std::stringstream text;
     text << file.rdbuf();
     std::vector<MountedVolume> volumes = ParseMountInfo(text.str());
-    const std::map<std::string, std::string> labels = ReadVolumeLabels("/dev/disk/by-label");
+    // Containers and minimal systems run no udev, and so have no label
+    // links; a device they miss is asked itself, once however often mounted.
+    const std::map<std::string, std::string> links = ReadVolumeLabels("/dev/disk/by-label");
+    std::map<std::string, std::string> probed;
     for (MountedVolume& volume : volumes) {
-        const auto label = labels.find(CanonicalDevice(volume.device));
-        if (label != labels.end())
-            volume.label = label->second;
+        const std::string device = CanonicalDevice(volume.device);
+        if (const auto link = links.find(device); link != links.end()) {
+            volume.label = link->second;
+            continue;
+        }
+        const auto known = probed.find(device);
+        volume.label =
+            known != probed.end() ? known->second : (probed[device] = ProbeVolumeLabel(device));
     }
     return volumes;
 }
 
 VolumeChange CompareVolumes(const std::vector<MountedVolume>& before,
                             const std::vector<MountedVolume>& after) {
-    std::set<std::string> oldPaths;
-    std::set<std::string> newPaths;
+    using Mount = std::pair<std::string, int>;
+    std::set<Mount> oldMounts;
+    std::set<Mount> newMounts;
     for (const MountedVolume& volume : before)
-        oldPaths.insert(volume.mountPath);
+        oldMounts.emplace(volume.mountPath, volume.mountId);
     for (const MountedVolume& volume : after)
-        newPaths.insert(volume.mountPath);
+        newMounts.emplace(volume.mountPath, volume.mountId);
     VolumeChange change;
-    for (const std::string& path : newPaths)
-        change.arrived |= !oldPaths.contains(path);
-    for (const std::string& path : oldPaths)
-        change.removed |= !newPaths.contains(path);
+    for (const Mount& mount : newMounts)
+        change.arrived |= !oldMounts.contains(mount);
+    for (const Mount& mount : oldMounts)
+        change.removed |= !newMounts.contains(mount);
     return change;
 }
 

@@ -15,14 +15,18 @@ constexpr const char* kMountInfo =
     "90 30 8:33 / /media/u/QM\\040CARD rw,nosuid shared:80 - vfat /dev/sdc1 rw\n"
     "91 30 8:17 / /media/u/STICK rw - exfat /dev/sdb1 rw\n"
     "92 30 0:50 / /run/user tmpfs rw - tmpfs tmpfs rw\n"
+    "93 30 7:0 / /media/u/FUSE rw - fuseblk /dev/loop0 rw\n"
+    "94 30 7:1 / /snap/core/1 ro - squashfs /dev/loop1 ro\n"
+    "95 30 7:2 / /media/u/DVD ro - iso9660 /dev/loop2 ro\n"
     "broken line\n";
 
 TEST(MountTable, ListsBlockDeviceMountsInPathOrder) {
     const std::vector<MountedVolume> volumes = ParseMountInfo(kMountInfo);
-    ASSERT_EQ(volumes.size(), 3u);
-    EXPECT_EQ(volumes[0], (MountedVolume{"/", "/dev/sda1", ""}));
-    EXPECT_EQ(volumes[1], (MountedVolume{"/media/u/QM CARD", "/dev/sdc1", ""}));
-    EXPECT_EQ(volumes[2], (MountedVolume{"/media/u/STICK", "/dev/sdb1", ""}));
+    ASSERT_EQ(volumes.size(), 4u);
+    EXPECT_EQ(volumes[0], (MountedVolume{"/", "/dev/sda1", "", 30}));
+    EXPECT_EQ(volumes[1], (MountedVolume{"/media/u/FUSE", "/dev/loop0", "", 93}));
+    EXPECT_EQ(volumes[2], (MountedVolume{"/media/u/QM CARD", "/dev/sdc1", "", 90}));
+    EXPECT_EQ(volumes[3], (MountedVolume{"/media/u/STICK", "/dev/sdb1", "", 91}));
 }
 
 TEST(MountTable, ReadsLabelsFromLinks) {
@@ -37,7 +41,7 @@ TEST(MountTable, ReadsLabelsFromLinks) {
     EXPECT_TRUE(ReadVolumeLabels((dir.Path() / "missing").string()).empty());
 }
 
-TEST(MountTable, ComparesByMountPath) {
+TEST(MountTable, ComparesByMountPathAndMount) {
     const std::vector<MountedVolume> before{{"/", "/dev/sda1", ""}, {"/media/a", "/dev/sdb1", ""}};
     const std::vector<MountedVolume> card{{"/", "/dev/sda1", ""}, {"/media/c", "/dev/sdc1", ""}};
     EXPECT_FALSE(CompareVolumes(before, before).arrived || CompareVolumes(before, before).removed);
@@ -45,6 +49,9 @@ TEST(MountTable, ComparesByMountPath) {
     EXPECT_TRUE(swap.arrived && swap.removed);
     EXPECT_TRUE(CompareVolumes({before[0]}, before).arrived);
     EXPECT_TRUE(CompareVolumes(before, {before[0]}).removed);
+    const std::vector<MountedVolume> remounted{before[0], {"/media/a", "/dev/sdb1", "", 7}};
+    const VolumeChange swapped = CompareVolumes(before, remounted);
+    EXPECT_TRUE(swapped.arrived && swapped.removed);
 }
 
 }  // namespace
