@@ -1,12 +1,28 @@
 #include "catalogue/folder_listing.h"
 
 #include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 
 #include <memory>
 
 #include "catalogue/wildcard.h"
 
 namespace tramlet {
+namespace {
+
+// Only regular files are clips or logs. A FIFO named like a clip would block
+// whoever opens it, a symlink would send the repair or the backup elsewhere,
+// and devices and folders are not ours to read.
+bool IsRegularFile(DIR* dir, const dirent& entry) {
+    if (entry.d_type != DT_UNKNOWN)
+        return entry.d_type == DT_REG;
+    // Some file systems (FUSE drivers among them) leave the type to a stat.
+    struct stat st;
+    return fstatat(dirfd(dir), entry.d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode);
+}
+
+}  // namespace
 
 FolderListing FolderListing::Read(const std::string& folder) {
     FolderListing listing;
@@ -14,10 +30,8 @@ FolderListing FolderListing::Read(const std::string& folder) {
     if (!dir)
         return listing;
     while (const dirent* entry = readdir(dir.get())) {
-        const std::string_view name = entry->d_name;
-        if (name == "." || name == "..")
-            continue;
-        listing.names_.emplace_back(name);
+        if (IsRegularFile(dir.get(), *entry))
+            listing.names_.emplace_back(entry->d_name);
     }
     return listing;
 }

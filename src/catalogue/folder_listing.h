@@ -11,7 +11,8 @@ namespace tramlet {
 class FolderListing {
   public:
     FolderListing() = default;
-    // A folder that is missing or unreadable lists as empty.
+    // Regular files only: no links, FIFOs, devices or folders. A folder that
+    // is missing or unreadable lists as empty.
     static FolderListing Read(const std::string& folder);
 
     // Names matching the pattern, in the order the folder listing gave them.

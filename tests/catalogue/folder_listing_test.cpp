@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
 
 #include "catalogue/storage_layout.h"
@@ -54,6 +56,18 @@ TEST(FolderListing, MissingFolderIsEmpty) {
     test::TempDir dir;
     EXPECT_TRUE(FolderListing::Read((dir.Path() / "video").string()).Names().empty());
     EXPECT_TRUE(FindFiles(AllClipsPattern(dir.Root())).empty());
+}
+
+TEST(FolderListing, ListsRegularFilesOnly) {
+    test::TempDir dir;
+    const auto clip = dir.Write("video/20120305-142233-1-60.avi", "");
+    const std::filesystem::path video = dir.Path() / "video";
+    ASSERT_EQ(mkfifo((video / "20120305-142233-2-60.avi").c_str(), 0600), 0);
+    std::filesystem::create_symlink("/dev/zero", video / "20120305-142233-3-60.avi");
+    std::filesystem::create_symlink(clip, video / "20120305-142233-4-60.avi");
+    std::filesystem::create_directory(video / "20120305-142233-1-30.avi");
+    EXPECT_EQ(FolderListing::Read(video.string()).Names(),
+              std::vector<std::string>{"20120305-142233-1-60.avi"});
 }
 
 TEST(FolderListing, OneListingServesManyPatterns) {
