@@ -26,6 +26,10 @@ void Put(Header& h, uint32_t offset, uint32_t v) {
 float RebuildFrameRate(uint32_t dwRate) {
     if (dwRate == 0)
         return 30.0f;
+    return FinishedFrameRate(dwRate);
+}
+
+float FinishedFrameRate(uint32_t dwRate) {
     return static_cast<float>(dwRate / 1000.0);
 }
 

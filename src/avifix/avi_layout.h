@@ -54,6 +54,9 @@ struct IndexEntry {
 // Frame rate of a recorder header: dwRate / 1000.0 in single precision, 30.0
 // when dwRate is 0 (the recorder leaves it 0 in some clips).
 float RebuildFrameRate(uint32_t dwRate);
+// Frame rate of a finished header: dwRate / 1000.0 in single precision, with
+// no fallback (dwRate 0 gives 0).
+float FinishedFrameRate(uint32_t dwRate);
 // dwMicroSecPerFrame and dwRate from the frame rate, both truncated toward
 // zero in double precision (29.97f gives 33366 and 29969); values outside
 // 32 bits saturate.

@@ -7,7 +7,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+
 #include "catalogue/folder_listing.h"
+#include "catalogue/wildcard.h"
 
 namespace tramlet::avifix {
 namespace {
@@ -88,8 +91,36 @@ bool SameFile(const std::string& a, const std::string& b) {
            sa.st_ino == sb.st_ino;
 }
 
-// Both names lead to one file: an earlier link + unlink stopped half way.
-RenameStatus DropSecondName(const std::string& from, std::string* error) {
+std::string NameOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string FolderOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Two hard links to one file are the trace of a link + unlink cut short. Two
+// spellings of one name on a case-blind file system look the same to stat,
+// but there the file has a single entry, and dropping "the other" name would
+// delete it.
+bool IsInterruptedLink(const std::string& from, const std::string& to) {
+    if (SameNameIgnoringCase(NameOf(from), NameOf(to)) || FolderOf(from) != FolderOf(to))
+        return false;
+    const FolderListing listing = FolderListing::Read(FolderOf(from));
+    const std::vector<std::string>& names = listing.Names();
+    const auto listed = [&names](const std::string& name) {
+        return std::find(names.begin(), names.end(), name) != names.end();
+    };
+    return listed(NameOf(from)) && listed(NameOf(to));
+}
+
+// The target is taken: by the file itself (an interrupted link + unlink,
+// whose second name goes now) or by another file (kept, as both are).
+RenameStatus OnTargetTaken(const std::string& from, const std::string& to, std::string* error) {
+    if (!SameFile(from, to) || !IsInterruptedLink(from, to))
+        return RenameStatus::TargetExists;
     if (unlink(from.c_str()) == 0)
         return RenameStatus::Done;
     if (error)
@@ -108,12 +139,13 @@ class PosixClipFileSystem final : public ClipFileSystem {
     }
 
     std::unique_ptr<ClipFile> OpenForUpdate(const std::string& path, std::string* error) override {
-        // O_NONBLOCK keeps a FIFO named *.avi from hanging the open; only
-        // regular files go further.
-        const int fd = open(path.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+        // O_NONBLOCK keeps a FIFO named *.avi from hanging the open, and
+        // O_NOFOLLOW keeps a symlink from handing us another file to rewrite;
+        // only regular files go further.
+        const int fd = open(path.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW);
         if (fd < 0) {
             if (error)
-                *error = ErrnoText(errno);
+                *error = errno == ELOOP ? "a symbolic link, not a regular file" : ErrnoText(errno);
             return nullptr;
         }
         struct stat st;
@@ -140,7 +172,7 @@ class PosixClipFileSystem final : public ClipFileSystem {
         }
         const int e = errno;
         if (e == EEXIST)
-            return SameFile(from, to) ? DropSecondName(from, error) : RenameStatus::TargetExists;
+            return OnTargetTaken(from, to, error);
         if (Unsupported(e))
             return RenameByLink(from, to, error);
         if (error)
@@ -156,6 +188,10 @@ class PosixClipFileSystem final : public ClipFileSystem {
         fsync(fd);
         close(fd);
     }
+
+    std::optional<FolderId> IdentifyFolder(const std::string& folder) override {
+        return tramlet::IdentifyFolder(folder);
+    }
 };
 
 }  // namespace
@@ -170,7 +206,7 @@ RenameStatus RenameByLink(const std::string& from, const std::string& to, std::s
     }
     const int e = errno;
     if (e == EEXIST)
-        return SameFile(from, to) ? DropSecondName(from, error) : RenameStatus::TargetExists;
+        return OnTargetTaken(from, to, error);
     if (e == EPERM || e == EMLINK || Unsupported(e)) {
         // No hard links either (FAT, exFAT through FUSE): check, then rename.
         // Only a second program racing for the same name could slip in.

@@ -3,8 +3,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "platform/folder_id.h"
 
 // The file I/O of the repair, behind two small interfaces so that the tests
 // can put a power-cut layer or in-memory files in its place and the fuzzer can
@@ -40,7 +43,8 @@ class ClipFileSystem {
     virtual ~ClipFileSystem() = default;
     // Names (without folder) matching "folder/pattern", as tramlet::FindFiles.
     virtual std::vector<std::string> FindFiles(const std::string& pathPattern) = 0;
-    // Opens a regular file for update; on failure returns null and sets error.
+    // Opens a regular file for update, never through a symlink; on failure
+    // returns null and sets error.
     virtual std::unique_ptr<ClipFile> OpenForUpdate(const std::string& path,
                                                     std::string* error) = 0;
     virtual bool Exists(const std::string& path) = 0;
@@ -49,13 +53,17 @@ class ClipFileSystem {
                                          std::string* error) = 0;
     // Makes a rename in the folder durable (fsync of the folder); best effort.
     virtual void SyncDirectory(const std::string& folder) = 0;
+    // The folder's identity now; nothing when it cannot be reached.
+    virtual std::optional<FolderId> IdentifyFolder(const std::string& folder) = 0;
 };
 
 // The real file system: open(2)/pread/pwrite/fsync, and renames by
 // renameat2(RENAME_NOREPLACE), falling back to link + unlink where the file
 // system does not support it, and to a checked rename(2) where it supports
 // neither (FUSE exFAT). A clash with a second name of the same file (left by
-// an interrupted link + unlink) completes that rename instead.
+// an interrupted link + unlink) completes that rename instead, but only when
+// the folder lists both names and they differ in more than letter case: on
+// FAT and exFAT the two spellings of one name are one file, and its only name.
 ClipFileSystem& PosixFileSystem();
 
 // The link + unlink fallback on its own, for tests.

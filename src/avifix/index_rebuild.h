@@ -24,9 +24,9 @@
 //      the last chunk's pad is missing), fsync; then every header byte except
 //      4..135, fsync. The clip still reads as unclosed (RIFF size placeholder)
 //      and dwRate, the one header field the rebuild reads, is unchanged.
-//   2. The repair pass renames the clip (before the commit, see repair_pass.h).
-//   3. Commit: bytes 4..135 (RIFF size first through dwRate) in one write
+//   2. Commit: bytes 4..135 (RIFF size first through dwRate) in one write
 //      inside the first sector, fsync. From here the clip reads as finished.
+//   3. The repair pass renames the clip (see repair_pass.h).
 // A rerun after a cut before the commit walks the same chunks and stops at
 // the same place: a partly written idx1 never reads as "00dc", and a torn
 // chunk whose claimed data has become our own index is recognised as such.
@@ -87,7 +87,7 @@ class IndexRebuild {
                               const PercentCallback& progress = {});
     // Step 1 of the write order above. Needs a successful Walk.
     bool WriteIndexAndHeaderBody(ClipFile& file);
-    // Step 3 of the write order above.
+    // Step 2 of the write order above.
     bool Commit(ClipFile& file);
 
     const RebuildResult& Result() const { return result_; }

@@ -6,6 +6,7 @@
 
 #include "catalogue/clip_name.h"
 #include "catalogue/storage_layout.h"
+#include "catalogue/wildcard.h"
 
 namespace tramlet::avifix {
 namespace {
@@ -41,11 +42,17 @@ ClipReport& Done(ClipReport& r, ClipAction action, std::string reason) {
     return r;
 }
 
-// Renames to the name with the new duration (when it changes), into the report.
-// Returns false when it failed.
-bool Rename(ClipFileSystem& fs, const std::string& folder, ClipReport& r,
-            const std::string& newPath, bool dryRun, std::string& why) {
-    if (newPath == r.path)
+// The card's file systems treat names that differ only in letter case as one
+// name: such a clip keeps the name it has.
+bool NeedsRename(const std::string& path, const std::string& newPath) {
+    return !SameNameIgnoringCase(path, newPath);
+}
+
+// Renames the clip, now at `from`, to the name with the new duration (when it
+// changes), into the report. Returns false when it failed.
+bool Rename(ClipFileSystem& fs, const std::string& folder, const std::string& from,
+            const std::string& newPath, bool dryRun, ClipReport& r, std::string& why) {
+    if (!NeedsRename(from, newPath))
         return true;
     if (dryRun) {
         if (fs.Exists(newPath)) {
@@ -57,14 +64,14 @@ bool Rename(ClipFileSystem& fs, const std::string& folder, ClipReport& r,
         return true;
     }
     std::string error;
-    switch (fs.RenameNoReplace(r.path, newPath, &error)) {
+    switch (fs.RenameNoReplace(from, newPath, &error)) {
         case RenameStatus::Done:
             fs.SyncDirectory(folder);
             r.newPath = newPath;
             r.renamed = true;
             return true;
         case RenameStatus::TargetExists:
-            why = NameOf(newPath) + " already exists: kept the old name";
+            why = NameOf(newPath) + " already exists: kept the name " + NameOf(from);
             return false;
         case RenameStatus::Failed:
             why = "cannot rename to " + NameOf(newPath) + ": " + error;
@@ -78,6 +85,98 @@ std::string Measures(const ClipReport& r) {
     std::snprintf(buf, sizeof buf, "%d frames at %.3f fps, %d s", r.frames,
                   static_cast<double>(r.frameRate), r.duration);
     return buf;
+}
+
+// Closes the clip and opens it again, as `path`.
+bool Reopen(ClipFileSystem& fs, const std::string& path, std::unique_ptr<ClipFile>& file,
+            std::string& why) {
+    file.reset();
+    std::string error;
+    file = fs.OpenForUpdate(path, &error);
+    if (!file)
+        why = "cannot open " + NameOf(path) + " again: " + error;
+    return file != nullptr;
+}
+
+struct ClipContext {
+    ClipFileSystem& fs;
+    const std::string& folder;
+    const ClipName& clip;
+    const NewPathFn& newPathOf;
+    const RepairOptions& options;
+    const PercentCallback& percent;
+};
+
+// A recorder that renamed a clip before closing it leaves a name that claims
+// a duration. It gets back the recorder's "unfinished" duration 0 before
+// anything is written, so that a power cut between the commit and the final
+// rename leaves a finished clip that the next pass names from its header, as
+// this pass would have. The clip is then opened again under that name.
+bool GiveBackUnfinishedName(ClipContext& c, std::unique_ptr<ClipFile>& file, ClipReport& r,
+                            std::string& current, const std::string& newPath, std::string& why) {
+    if (c.clip.duration == 0 || !NeedsRename(current, newPath) || c.fs.Exists(newPath))
+        return true;
+    const std::string unfinished = c.newPathOf(c.clip, 0);
+    if (c.fs.Exists(unfinished))
+        return true;  // no free name to step through: rename once, at the end
+    file.reset();
+    if (!Rename(c.fs, c.folder, current, unfinished, false, r, why))
+        return false;
+    current = unfinished;
+    return Reopen(c.fs, current, file, why);
+}
+
+// Rebuilds an unclosed clip, then names it with its duration. The clip is
+// complete and flushed before the rename that names it, so a name never
+// claims more than the file holds, and nothing is written after it.
+ClipReport& RepairUnclosed(ClipContext c, std::unique_ptr<ClipFile> file, const Header& header,
+                           ClipReport& r) {
+    IndexRebuild rebuild(c.options.rebuild);
+    const RebuildResult& result = rebuild.Walk(*file, header, r.size, c.percent);
+    if (result.status != RebuildStatus::Ok) {
+        return Done(r, ClipAction::Failed, "not rebuilt, left unclosed: " + result.error);
+    }
+    r.measured = true;
+    r.frames = result.frameCount;
+    // Named from the rate the new header states, the rate the next pass
+    // would read if it had to finish the rename.
+    r.frameRate = FinishedFrameRate(RateTimesThousand(result.frameRate));
+    r.duration = ClipDuration(r.frames, r.frameRate);
+    r.width = result.width;
+    r.height = result.height;
+    r.indexPosition = result.indexPosition;
+    const std::string newPath = c.newPathOf(c.clip, r.duration);
+    std::string why;
+    if (c.options.dryRun) {
+        r.rebuilt = true;
+        Report(c.percent, 100);
+        if (!Rename(c.fs, c.folder, r.path, newPath, true, r, why))
+            return Done(r, ClipAction::Failed, "would be rebuilt, but " + why);
+        return Done(r, ClipAction::Repaired, Measures(r));
+    }
+    std::string current = r.path;
+    if (!GiveBackUnfinishedName(c, file, r, current, newPath, why))
+        return Done(r, ClipAction::Failed, "not rebuilt, left unclosed: " + why);
+    if (!rebuild.WriteIndexAndHeaderBody(*file))
+        return Done(r, ClipAction::Failed,
+                    "write failed, left unclosed: " + rebuild.Result().error);
+    // fusefat drops a write that lands below bytes written before through the
+    // same descriptor: the commit, in the middle of the header just
+    // rewritten, gets a descriptor of its own.
+    if (!Reopen(c.fs, current, file, why))
+        return Done(r, ClipAction::Failed, "left unclosed: " + why);
+    if (!rebuild.Commit(*file))
+        return Done(r, ClipAction::Failed,
+                    "write failed, left unclosed: " + rebuild.Result().error);
+    r.rebuilt = true;
+    file.reset();
+    Report(c.percent, 100);
+    if (!Rename(c.fs, c.folder, current, newPath, false, r, why))
+        return Done(r, ClipAction::Failed, "rebuilt, but " + why);
+    std::string note = Measures(r);
+    if (!r.renamed)
+        note += "; the name already carries it";
+    return Done(r, ClipAction::Repaired, note);
 }
 
 ClipReport RepairOne(ClipFileSystem& fs, const std::string& folder, const std::string& name,
@@ -145,65 +244,32 @@ ClipReport RepairOne(ClipFileSystem& fs, const std::string& folder, const std::s
         file.reset();
         r.measured = true;
         r.frames = static_cast<int32_t>(LoadLe32(header.data() + kTotalFramesOffset));
-        r.frameRate = static_cast<float>(LoadLe32(header.data() + kRateOffset) / 1000.0);
+        r.frameRate = FinishedFrameRate(LoadLe32(header.data() + kRateOffset));
         r.duration = ClipDuration(r.frames, r.frameRate);
         Report(percent, 100);
         const std::string newPath = newPathOf(*clip, r.duration);
-        if (newPath == r.path) {
+        if (!NeedsRename(r.path, newPath)) {
             return Done(r, ClipAction::LeftAlone,
                         "finished clip whose duration comes to " + std::to_string(r.duration) +
                             " s: the name stays (" + Measures(r) + ")");
         }
         std::string why;
-        if (!Rename(fs, folder, r, newPath, options.dryRun, why))
+        if (!Rename(fs, folder, r.path, newPath, options.dryRun, r, why))
             return Done(r, ClipAction::Failed, why);
         return Done(r, ClipAction::DurationAdded, Measures(r));
     }
 
-    IndexRebuild rebuild(options.rebuild);
-    const RebuildResult& result = rebuild.Walk(*file, header, r.size, percent);
-    if (result.status != RebuildStatus::Ok) {
-        return Done(r, ClipAction::Failed, "not rebuilt, left unclosed: " + result.error);
-    }
-    r.measured = true;
-    r.frames = result.frameCount;
-    r.frameRate = result.frameRate;
-    r.duration = ClipDuration(r.frames, r.frameRate);
-    r.width = result.width;
-    r.height = result.height;
-    r.indexPosition = result.indexPosition;
-    const std::string newPath = newPathOf(*clip, r.duration);
-    std::string why;
-    if (options.dryRun) {
-        r.rebuilt = true;
-        Report(percent, 100);
-        if (!Rename(fs, folder, r, newPath, true, why))
-            return Done(r, ClipAction::Failed, "would be rebuilt, but " + why);
-        return Done(r, ClipAction::Repaired, Measures(r));
-    }
-    if (!rebuild.WriteIndexAndHeaderBody(*file)) {
-        return Done(r, ClipAction::Failed,
-                    "write failed, left unclosed: " + rebuild.Result().error);
-    }
-    const bool renamed = Rename(fs, folder, r, newPath, false, why);
-    if (!rebuild.Commit(*file)) {
-        return Done(r, ClipAction::Failed,
-                    "write failed, left unclosed: " + rebuild.Result().error);
-    }
-    r.rebuilt = true;
-    file.reset();
-    Report(percent, 100);
-    if (!renamed)
-        return Done(r, ClipAction::Failed, "rebuilt, but " + why);
-    std::string note = Measures(r);
-    if (!r.renamed)
-        note += "; the name already carries it";
-    return Done(r, ClipAction::Repaired, note);
+    return RepairUnclosed({fs, folder, *clip, newPathOf, options, percent}, std::move(file), header,
+                          r);
 }
 
+using StillThereFn = std::function<bool()>;
+
+// Visits the files one by one. A pass whose card is pulled stops after the
+// file at hand: nothing else is touched, and that file's failure says why.
 PassReport Visit(const std::vector<std::string>& names,
                  const std::function<ClipReport(const std::string&, const PercentCallback&)>& one,
-                 const RepairCallbacks& cb) {
+                 const RepairCallbacks& cb, const StillThereFn& stillThere = {}) {
     PassReport pass;
     if (cb.passStarted)
         cb.passStarted(names.size());
@@ -211,8 +277,17 @@ PassReport Visit(const std::vector<std::string>& names,
         if (cb.fileStarted)
             cb.fileStarted(i, names.size(), names[i]);
         pass.files.push_back(one(names[i], cb.filePercent));
+        ClipReport& r = pass.files.back();
+        if (stillThere && !stillThere()) {
+            pass.cardRemoved = true;
+            pass.notVisited = names.size() - i - 1;
+            if (r.action == ClipAction::Failed)
+                r.reason = "the card was removed: " + r.reason;
+        }
         if (cb.fileDone)
-            cb.fileDone(pass.files.back());
+            cb.fileDone(r);
+        if (pass.cardRemoved)
+            break;
     }
     return pass;
 }
@@ -253,14 +328,17 @@ ClipReport RepairClipAt(const std::string& path, const RepairOptions& options,
 
 PassReport RunRepairPass(std::string_view root, const RepairOptions& options,
                          const RepairCallbacks& callbacks) {
-    std::vector<std::string> names = FileSystemOf(options).FindFiles(AllClipsPattern(root));
+    ClipFileSystem& fs = FileSystemOf(options);
+    const std::string folder = VideoFolder(std::string(root));
+    const std::optional<FolderId> card = fs.IdentifyFolder(folder);
+    std::vector<std::string> names = fs.FindFiles(AllClipsPattern(root));
     std::sort(names.begin(), names.end());
     return Visit(
         names,
         [&](const std::string& name, const PercentCallback& percent) {
             return RepairClip(root, name, options, percent);
         },
-        callbacks);
+        callbacks, [&] { return fs.IdentifyFolder(folder) == card; });
 }
 
 PassReport RepairFiles(const std::vector<std::string>& paths, const RepairOptions& options,

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,13 +21,18 @@
 // finished clip named with its duration (left untouched, result 1), or a
 // finished clip whose duration field is 0 (renamed with the duration from its
 // header). An unclosed clip is rebuilt (index_rebuild.h) and renamed with the
-// duration computed from its frames; files of 4 GiB or more are untouched.
+// duration its frames and new header give; files of 4 GiB or more are
+// untouched. A new name that differs from the old one only in letter case is
+// the same name on the card's file systems: the clip keeps the name it has.
 //
-// Crash safety: an unclosed clip is renamed after its index and header body
-// are durable but before the commit write that makes it read as finished
-// (see index_rebuild.h). Renamed last, a cut between the commit and the
-// rename would leave a finished clip under its old name, which no later pass
-// renames to the same result. Renames never replace an existing file.
+// Crash safety: an unclosed clip is complete and flushed (index, header,
+// sizes) before it is renamed, and the folder is flushed after. A cut before
+// the commit leaves an unclosed clip that the next pass rebuilds to the same
+// bytes; a cut between the commit and the rename leaves a finished clip with
+// duration 0 in its name, which the next pass names from its header with the
+// same duration. A clip whose unclosed name already claims a duration is
+// first given duration 0 back for that reason. Nothing is written after the
+// final rename, and renames never replace an existing file.
 namespace tramlet::avifix {
 
 enum class ClipKind {
@@ -83,8 +89,12 @@ struct RepairCallbacks {
 
 struct PassReport {
     std::vector<ClipReport> files;
+    // The card went away during the pass: it stopped after the last file in
+    // `files`, leaving `notVisited` files untouched.
+    bool cardRemoved = false;
+    size_t notVisited = 0;
     size_t Count(ClipAction action) const;
-    bool AllFine() const { return Count(ClipAction::Failed) == 0; }
+    bool AllFine() const { return Count(ClipAction::Failed) == 0 && !cardRemoved; }
 };
 
 // Repairs the clip `name` in root's video folder (root ends in '/'); the
@@ -97,7 +107,9 @@ ClipReport RepairClipAt(const std::string& path, const RepairOptions& options = 
                         const PercentCallback& filePercent = {});
 
 // The pass over root's video/*.avi (FindFiles(AllClipsPattern(root))), in
-// name order. A missing or empty video folder makes an empty pass.
+// name order. A missing or empty video folder makes an empty pass. When the
+// video folder stops being the one the pass began in (the card was pulled or
+// swapped), the pass stops after the file at hand.
 PassReport RunRepairPass(std::string_view root, const RepairOptions& options = {},
                          const RepairCallbacks& callbacks = {});
 

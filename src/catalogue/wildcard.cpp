@@ -1,5 +1,7 @@
 #include "catalogue/wildcard.h"
 
+#include <algorithm>
+
 namespace tramlet {
 namespace {
 
@@ -37,6 +39,10 @@ bool MatchesWildcard(std::string_view pattern, std::string_view name) {
     while (p < pattern.size() && pattern[p] == '*')
         ++p;
     return p == pattern.size();
+}
+
+bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), SameFolded);
 }
 
 }  // namespace tramlet

@@ -9,4 +9,8 @@ namespace tramlet {
 // character matches itself with ASCII letters compared without regard to case.
 bool MatchesWildcard(std::string_view pattern, std::string_view name);
 
+// Names that differ only in ASCII letter case: one name on the card's FAT and
+// exFAT file systems.
+bool SameNameIgnoringCase(std::string_view a, std::string_view b);
+
 }  // namespace tramlet

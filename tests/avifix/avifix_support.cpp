@@ -255,9 +255,23 @@ void MemoryFileSystem::Put(const std::string& path, const Bytes& bytes) {
     files_[path] = data;
 }
 
+MemoryFileSystem::Files::const_iterator MemoryFileSystem::Find(const std::string& path) const {
+    if (pulled_)
+        return files_.end();
+    if (!caseBlind_)
+        return files_.find(path);
+    return std::find_if(files_.begin(), files_.end(), [&path](const auto& file) {
+        return SameNameIgnoringCase(file.first, path);
+    });
+}
+
 std::shared_ptr<MemoryFileData> MemoryFileSystem::Get(const std::string& path) const {
-    const auto it = files_.find(path);
+    const auto it = Find(path);
     return it == files_.end() ? nullptr : it->second;
+}
+
+std::optional<FolderId> MemoryFileSystem::IdentifyFolder(const std::string&) {
+    return pulled_ ? std::nullopt : std::optional(FolderId{1, 1});
 }
 
 std::map<std::string, Bytes> MemoryFileSystem::Snapshot() const {
@@ -268,7 +282,7 @@ std::map<std::string, Bytes> MemoryFileSystem::Snapshot() const {
 }
 
 MemoryFileSystem MemoryFileSystem::Clone() const {
-    MemoryFileSystem copy;
+    MemoryFileSystem copy(caseBlind_);
     for (const auto& [path, data] : files_)
         copy.files_[path] = std::make_shared<MemoryFileData>(*data);
     return copy;
@@ -279,6 +293,8 @@ std::vector<std::string> MemoryFileSystem::FindFiles(const std::string& pathPatt
     const std::string folder = slash == std::string::npos ? "" : pathPattern.substr(0, slash + 1);
     const std::string pattern = pathPattern.substr(folder.size());
     std::vector<std::string> names;
+    if (pulled_)
+        return names;
     for (const auto& [path, data] : files_) {
         if (path.compare(0, folder.size(), folder) != 0)
             continue;
@@ -302,15 +318,18 @@ std::unique_ptr<ClipFile> MemoryFileSystem::OpenForUpdate(const std::string& pat
 
 RenameStatus MemoryFileSystem::RenameNoReplace(const std::string& from, const std::string& to,
                                                std::string* error) {
-    if (!Exists(from)) {
+    const auto source = Find(from);
+    if (source == files_.end()) {
         if (error)
             *error = "No such file or directory";
         return RenameStatus::Failed;
     }
+    // Case-blind, a new spelling of the same name finds the file itself.
     if (Exists(to))
         return RenameStatus::TargetExists;
-    files_[to] = files_[from];
-    files_.erase(from);
+    const std::shared_ptr<MemoryFileData> data = source->second;
+    files_.erase(source);
+    files_[to] = data;
     return RenameStatus::Done;
 }
 

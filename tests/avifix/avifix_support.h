@@ -109,23 +109,34 @@ class MemoryFile final : public ClipFile {
     std::string error_;
 };
 
+// Case-blind, it resolves names as FAT and exFAT do: every spelling of a name
+// reaches the one file, which keeps the spelling it was made with.
 class MemoryFileSystem final : public ClipFileSystem {
   public:
+    explicit MemoryFileSystem(bool caseBlind = false) : caseBlind_(caseBlind) {}
     void Put(const std::string& path, const Bytes& bytes);
     void Remove(const std::string& path) { files_.erase(path); }
+    // The card is pulled: its folders can no longer be reached.
+    void Pull() { pulled_ = true; }
     std::shared_ptr<MemoryFileData> Get(const std::string& path) const;
     std::map<std::string, Bytes> Snapshot() const;
     MemoryFileSystem Clone() const;
 
     std::vector<std::string> FindFiles(const std::string& pathPattern) override;
     std::unique_ptr<ClipFile> OpenForUpdate(const std::string& path, std::string* error) override;
-    bool Exists(const std::string& path) override { return files_.count(path) != 0; }
+    bool Exists(const std::string& path) override { return Find(path) != files_.end(); }
     RenameStatus RenameNoReplace(const std::string& from, const std::string& to,
                                  std::string* error) override;
     void SyncDirectory(const std::string&) override {}
+    std::optional<FolderId> IdentifyFolder(const std::string&) override;
 
   private:
-    std::map<std::string, std::shared_ptr<MemoryFileData>> files_;
+    using Files = std::map<std::string, std::shared_ptr<MemoryFileData>>;
+    Files::const_iterator Find(const std::string& path) const;
+
+    Files files_;
+    bool caseBlind_ = false;
+    bool pulled_ = false;
 };
 
 // Loses power after `budget` units: each byte written is one unit, a sector
@@ -145,6 +156,9 @@ class PowerCutFileSystem final : public ClipFileSystem {
     RenameStatus RenameNoReplace(const std::string& from, const std::string& to,
                                  std::string* error) override;
     void SyncDirectory(const std::string&) override {}
+    std::optional<FolderId> IdentifyFolder(const std::string& folder) override {
+        return inner_.IdentifyFolder(folder);
+    }
 
     // Takes n units; returns how many were granted.
     uint64_t Take(uint64_t n);

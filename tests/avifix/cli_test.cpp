@@ -91,7 +91,7 @@ TEST(RepairTool, JsonReportAndExitStatusOne) {
           "\"index_offset\": ", "\"renamed_to\": null", "\"class\": \"finished\"",
           "\"action\": \"left_alone\"",
           "\"summary\": {\"files\": 2, \"repaired\": 0, \"duration_added\": 0, \"left_alone\": 1, "
-          "\"failed\": 1}",
+          "\"failed\": 1, \"card_removed\": false, \"not_visited\": 0}",
           "\"exit_status\": 1"}) {
         EXPECT_NE(r.out.find(piece), std::string::npos) << piece << "\n" << r.out;
     }

@@ -144,6 +144,59 @@ TEST(RepairClip, ANameClashKeepsBothFiles) {
     EXPECT_EQ(At(b, 4), b.size() - 8);
 }
 
+// FAT and exFAT resolve every spelling of a name to one file. The clip
+// visited is listed first, unclosed with 60 frames (2 s) or finished; the
+// others are finished clips.
+struct CaseBlindCase {
+    const char* what;
+    bool unclosed;
+    std::vector<std::string> before;
+    ClipAction action;
+    std::vector<std::string> after;
+};
+
+class CaseBlindCard : public testing::TestWithParam<CaseBlindCase> {};
+
+TEST_P(CaseBlindCard, ANameThatDiffersOnlyInCaseIsTheSameName) {
+    const CaseBlindCase& c = GetParam();
+    MemoryFileSystem fs(true);
+    fs.Put(VideoPath(c.before[0]), c.unclosed ? UnclosedClip(60) : FinishedClip(60, 30000));
+    for (size_t i = 1; i < c.before.size(); ++i)
+        fs.Put(VideoPath(c.before[i]), FinishedClip(60, 30000));
+    const ClipReport r = RepairClip(kRoot, c.before[0], On(fs));
+    EXPECT_EQ(r.action, c.action) << r.reason;
+    std::vector<std::string> names;
+    for (const auto& [path, bytes] : fs.Snapshot()) {
+        names.push_back(path.substr(VideoPath("").size()));
+        EXPECT_NE(At(bytes, 4), 0xFFFFFFFFu) << path;  // every clip reads finished
+    }
+    EXPECT_EQ(names, c.after);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CaseBlindCard,
+    testing::Values(CaseBlindCase{"capitals, duration already in the name",
+                                  true,
+                                  {"20120305-142233-3-2.AVI"},
+                                  ClipAction::Repaired,
+                                  {"20120305-142233-3-2.AVI"}},
+                    CaseBlindCase{"capitals, duration to add",
+                                  true,
+                                  {"20120305-142233-3-0.AVI"},
+                                  ClipAction::Repaired,
+                                  {"20120305-142233-3-2.avi"}},
+                    CaseBlindCase{"finished, capitals",
+                                  false,
+                                  {"20120305-142233-3-0.AVI"},
+                                  ClipAction::DurationAdded,
+                                  {"20120305-142233-3-2.avi"}},
+                    CaseBlindCase{"another spelling of the new name is another file",
+                                  true,
+                                  {"20120305-142233-1-0.avi", "20120305-142233-1-2.AVI"},
+                                  ClipAction::Failed,
+                                  {"20120305-142233-1-0.avi", "20120305-142233-1-2.AVI"}}),
+    [](const auto& info) { return std::to_string(info.index); });
+
 TEST(RepairClip, IndexGrowthFailureLeavesTheClipUnclosed) {
     MemoryFileSystem fs;
     fs.Put(VideoPath("20120305-142233-1-0.avi"), UnclosedClip(1200));
@@ -227,6 +280,23 @@ TEST(RepairPass, VisitsEveryAviAndReportsProgress) {
     EXPECT_GT(percents, 20);
     EXPECT_TRUE(fs.Exists(VideoPath("20240105-130000-1-10.avi")));
     EXPECT_EQ(pass.Count(ClipAction::Failed), 1u);  // the name clash
+    EXPECT_FALSE(pass.AllFine());
+}
+
+TEST(RepairPass, APulledCardStopsThePassAfterTheFileAtHand) {
+    MemoryFileSystem fs;
+    for (const char* name :
+         {"20120305-142233-1-0.avi", "20120305-142233-2-0.avi", "20120305-142233-3-0.avi"})
+        fs.Put(VideoPath(name), UnclosedClip(30));
+    RepairCallbacks callbacks;
+    callbacks.fileDone = [&fs](const ClipReport&) { fs.Pull(); };
+    const PassReport pass = RunRepairPass(kRoot, On(fs), callbacks);
+    ASSERT_EQ(pass.files.size(), 2u);
+    EXPECT_EQ(pass.files[0].action, ClipAction::Repaired);
+    EXPECT_EQ(pass.files[1].action, ClipAction::Failed);
+    EXPECT_EQ(pass.files[1].reason.rfind("the card was removed: ", 0), 0u) << pass.files[1].reason;
+    EXPECT_TRUE(pass.cardRemoved);
+    EXPECT_EQ(pass.notVisited, 1u);
     EXPECT_FALSE(pass.AllFine());
 }
 

@@ -41,7 +41,8 @@ added / left alone: why / failed: why; then a summary. A progress bar goes
 to stderr when stderr is a terminal.
 
 exit status: 0 every file is fine (repaired, renamed or rightly left alone),
-             1 some file could not be handled (see "failed"), 2 usage error.
+             1 some file could not be handled (see "failed"), or the card
+               went away during the run, 2 usage error.
 
 --json report:
 {
@@ -61,7 +62,10 @@ exit status: 0 every file is fine (repaired, renamed or rightly left alone),
       "index_offset": 12345000 | null    (rebuilt clips: where idx1 begins)
   } ... ],
   "summary": { "files": 4, "repaired": 1, "duration_added": 1,
-               "left_alone": 1, "failed": 1 },
+               "left_alone": 1, "failed": 1,
+               "card_removed": false, "not_visited": 0 },
+                                         (the card went away: the run stopped
+                                          and left the other files untouched)
   "exit_status": 1
 }
 In a dry run "renamed_to" and "rebuilt" tell what would happen.
@@ -158,7 +162,9 @@ void PrintJson(const PassReport& pass, const std::string* root, bool dryRun, int
          ", \"repaired\": " + std::to_string(pass.Count(ClipAction::Repaired)) +
          ", \"duration_added\": " + std::to_string(pass.Count(ClipAction::DurationAdded)) +
          ", \"left_alone\": " + std::to_string(pass.Count(ClipAction::LeftAlone)) +
-         ", \"failed\": " + std::to_string(pass.Count(ClipAction::Failed)) + "},\n";
+         ", \"failed\": " + std::to_string(pass.Count(ClipAction::Failed)) +
+         ", \"card_removed\": " + (pass.cardRemoved ? "true" : "false") +
+         ", \"not_visited\": " + std::to_string(pass.notVisited) + "},\n";
     o += "  \"exit_status\": " + std::to_string(status) + "\n}\n";
     std::fputs(o.c_str(), stdout);
 }
@@ -309,6 +315,10 @@ int main(int argc, char** argv) {
                     pass.Count(ClipAction::Repaired), pass.Count(ClipAction::DurationAdded),
                     pass.Count(ClipAction::LeftAlone), pass.Count(ClipAction::Failed),
                     dryRun ? " (dry run: nothing written)" : "");
+        if (pass.cardRemoved) {
+            std::printf("Stopped: the card was removed; %zu file%s not visited\n", pass.notVisited,
+                        pass.notVisited == 1 ? "" : "s");
+        }
     }
     return status;
 }
