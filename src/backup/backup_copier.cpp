@@ -6,12 +6,15 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
+#include <optional>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 #include "backup/hash_thread.h"
 #include "backup/sha256_sums.h"
+#include "catalogue/folder_listing.h"
+#include "platform/folder_id.h"
 
 namespace tramlet {
 namespace {
@@ -24,10 +27,17 @@ std::string WithSlash(std::string folder) {
     return folder;
 }
 
-std::string Reason(const char* what, int error) {
-    if (error == ENOENT)
-        return std::string(what) + ": the file is missing";
-    return std::string(what) + ": " + std::strerror(error);
+std::string FolderOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? "." : path.substr(0, slash);
+}
+
+// ".NAME.part-XXXXXX", the temporary name of a copy on its way.
+bool IsTemporaryName(std::string_view name) {
+    constexpr std::string_view kMark = ".part-";
+    constexpr size_t kRandom = 6;  // mkstemp's XXXXXX
+    return name.size() > 1 + kMark.size() + kRandom && name.front() == '.' &&
+           name.substr(name.size() - kRandom - kMark.size(), kMark.size()) == kMark;
 }
 
 // A file made beside its destination, removed again unless committed.
@@ -65,11 +75,23 @@ class TempFile {
     bool committed_ = false;
 };
 
-// Closes the source however the copy ends.
+// A regular file opened for reading, closed however the copy ends. A FIFO
+// named like a clip must not block the open, and a symlink must not lead
+// the copy to another file (or to /dev/zero).
 class SourceFile {
   public:
     explicit SourceFile(const std::string& path)
-        : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
+        : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY)) {
+        if (fd_ < 0) {
+            error_ = errno;
+            return;
+        }
+        if (::fstat(fd_, &stat_) != 0 || !S_ISREG(stat_.st_mode)) {
+            ::close(std::exchange(fd_, -1));
+            return;
+        }
+        ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
+    }
     ~SourceFile() {
         if (fd_ >= 0)
             ::close(fd_);
@@ -78,9 +100,15 @@ class SourceFile {
     SourceFile& operator=(const SourceFile&) = delete;
 
     int Fd() const { return fd_; }
+    const struct stat& Stat() const { return stat_; }
+    // When Fd() < 0: the errno of the open, or ELOOP for a symlink; 0 when
+    // it opened but is no regular file.
+    int Error() const { return error_; }
 
   private:
     int fd_;
+    int error_ = 0;
+    struct stat stat_ {};
 };
 
 // Reads until the block is full or the file ends; -1 with errno on failure.
@@ -99,10 +127,33 @@ ssize_t ReadFull(int fd, char* data, size_t size) {
     return static_cast<ssize_t>(got);
 }
 
-std::uint64_t SizeOf(const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
-}
+// The card as the backup starts: which of the plan's files it holds, and
+// which folders they lie in, so that a pulled card can be told from a
+// missing file.
+class CardAtStart {
+  public:
+    explicit CardAtStart(const std::vector<BackupItem>& plan) {
+        for (const BackupItem& item : plan) {
+            struct stat st {};
+            held_.push_back(::stat(item.source.c_str(), &st) == 0);
+            bytes_ += held_.back() ? static_cast<std::uint64_t>(st.st_size) : 0;
+            const std::string folder = FolderOf(item.source);
+            if (!folders_.contains(folder))
+                folders_[folder] = IdentifyFolder(folder);
+        }
+    }
+    std::uint64_t Bytes() const { return bytes_; }
+    bool Held(size_t index) const { return held_[index]; }
+    bool Removed(const BackupItem& item) const {
+        const std::string folder = FolderOf(item.source);
+        return IdentifyFolder(folder) != folders_.at(folder);
+    }
+
+  private:
+    std::vector<bool> held_;
+    std::uint64_t bytes_ = 0;
+    std::map<std::string, std::optional<FolderId>> folders_;
+};
 
 }  // namespace
 
@@ -118,24 +169,36 @@ BackupCopier::BackupCopier(std::string backupDir)
 
 BackupCopier::~BackupCopier() = default;
 
-void BackupCopier::MakeFolders() const {
-    // Failures (the folder exists, or cannot be made) show up as failed copies.
-    ::mkdir((backupDir_ + "video").c_str(), 0755);
-    ::mkdir((backupDir_ + "gps").c_str(), 0755);
+void BackupCopier::PrepareFolders() {
+    folderErrors_.clear();
+    for (const char* folder : {"video", "gps"}) {
+        const std::string path = backupDir_ + folder;
+        if (::mkdir(path.c_str(), 0755) != 0 && errno != EEXIST) {
+            folderErrors_[folder] = errno;
+            continue;
+        }
+        // Copies that a killed run left half-written.
+        const FolderListing listing = FolderListing::Read(path);
+        for (const std::string& name : listing.Names()) {
+            if (IsTemporaryName(name))
+                ::unlink((path + "/" + name).c_str());
+        }
+    }
 }
 
 BackupReport BackupCopier::Run(const std::vector<BackupItem>& plan, const ProgressCallback& report,
                                const std::atomic<bool>& cancel) {
-    MakeFolders();
+    PrepareFolders();
+    const CardAtStart card(plan);
     BackupProgress progress;
     progress.filesTotal = static_cast<int>(plan.size());
-    for (const BackupItem& item : plan)
-        progress.bytesTotal += SizeOf(item.source);
+    progress.bytesTotal = card.Bytes();
 
     BackupReport result;
     Sha256Sums sums(backupDir_ + "SHA256SUMS");
     pipeline_ = std::make_unique<Pipeline>();
-    for (const BackupItem& item : plan) {
+    for (size_t i = 0; i < plan.size(); ++i) {
+        const BackupItem& item = plan[i];
         if (cancel.load()) {
             result.cancelled = true;
             break;
@@ -143,29 +206,37 @@ BackupReport BackupCopier::Run(const std::vector<BackupItem>& plan, const Progre
         progress.currentFile = item.relativeDestination;
         if (report)
             report(progress);
-        std::string hashOrReason;
-        switch (CopyFile(item, progress, report, cancel, hashOrReason)) {
-            case Outcome::kCopied:
-                result.copied.push_back(item.relativeDestination);
-                sums.Set(item.relativeDestination, hashOrReason);
-                break;
-            case Outcome::kAbsent:
-                break;
-            case Outcome::kFailed:
-                result.failures.push_back({item.relativeDestination, hashOrReason});
-                break;
-            case Outcome::kCancelled:
-                result.cancelled = true;
-                break;
-        }
-        if (result.cancelled)
+        std::string hash;
+        BackupFailure failure{item.relativeDestination};
+        const Outcome outcome = CopyFile(item, progress, report, cancel, hash, failure);
+        if (outcome == Outcome::kCancelled) {
+            result.cancelled = true;
             break;
+        }
+        const bool offTheCard =
+            outcome == Outcome::kAbsent ||
+            (outcome == Outcome::kFailed && (failure.problem == BackupProblem::kSourceMissing ||
+                                             failure.problem == BackupProblem::kSourceUnreadable));
+        if (offTheCard && card.Removed(item)) {
+            // Nothing more can come off the card: name what stays uncopied.
+            for (size_t j = i; j < plan.size(); ++j) {
+                if (card.Held(j) || !plan[j].mayBeMissing)
+                    result.failures.push_back(
+                        {plan[j].relativeDestination, BackupProblem::kCardRemoved, 0});
+            }
+            break;
+        }
+        if (outcome == Outcome::kCopied) {
+            result.copied.push_back(item.relativeDestination);
+            sums.Set(item.relativeDestination, hash);
+        } else if (outcome == Outcome::kFailed) {
+            result.failures.push_back(failure);
+        }
         ++progress.filesDone;
     }
     if (!result.copied.empty()) {
-        if (std::string error = sums.Save(); !error.empty()) {
-            result.failures.push_back({"SHA256SUMS", error});
-        }
+        if (const int error = sums.Save(); error != 0)
+            result.failures.push_back({"SHA256SUMS", BackupProblem::kChecksumsNotSaved, error});
     }
     pipeline_.reset();
     if (report)
@@ -175,28 +246,32 @@ BackupReport BackupCopier::Run(const std::vector<BackupItem>& plan, const Progre
 
 BackupCopier::Outcome BackupCopier::CopyFile(const BackupItem& item, BackupProgress& progress,
                                              const ProgressCallback& report,
-                                             const std::atomic<bool>& cancel,
-                                             std::string& hashOrReason) {
+                                             const std::atomic<bool>& cancel, std::string& hash,
+                                             BackupFailure& failure) {
+    auto fail = [&failure](BackupProblem problem, int error) {
+        failure.problem = problem;
+        failure.error = error;
+        return Outcome::kFailed;
+    };
     const SourceFile source(item.source);
     if (source.Fd() < 0) {
-        if (errno == ENOENT && item.mayBeMissing)
-            return Outcome::kAbsent;
-        hashOrReason = Reason("cannot open the source", errno);
-        return Outcome::kFailed;
+        if (source.Error() == ENOENT)
+            return item.mayBeMissing ? Outcome::kAbsent : fail(BackupProblem::kSourceMissing, 0);
+        if (source.Error() == 0 || source.Error() == ELOOP)
+            return fail(BackupProblem::kSourceNotRegular, 0);
+        return fail(BackupProblem::kSourceUnreadable, source.Error());
     }
-    struct stat st {};
-    ::fstat(source.Fd(), &st);
+    const std::string folder =
+        item.relativeDestination.substr(0, item.relativeDestination.find('/'));
+    if (const auto made = folderErrors_.find(folder); made != folderErrors_.end())
+        return fail(BackupProblem::kFolderNotMade, made->second);
 
     const std::string destination = backupDir_ + item.relativeDestination;
     const size_t slash = destination.rfind('/');
     TempFile temp(destination.substr(0, slash + 1) + "." + destination.substr(slash + 1) +
                   ".part-XXXXXX");
-    auto fail = [&](const char* what, int error) {
-        hashOrReason = Reason(what, error);
-        return Outcome::kFailed;
-    };
     if (!temp.Ok())
-        return fail("cannot create the copy", errno);
+        return fail(BackupProblem::kCopyFailed, errno);
 
     // Reading ahead in large steps and starting the write-back of each block
     // at once leave less for the final flush to wait for.
@@ -210,12 +285,11 @@ BackupCopier::Outcome BackupCopier::CopyFile(const BackupItem& item, BackupProgr
         std::vector<char>& block = pipeline_->blocks[turn];
         const ssize_t got = ReadFull(source.Fd(), block.data(), block.size());
         if (got < 0)
-            return fail("cannot read the source", errno);
+            return fail(BackupProblem::kSourceUnreadable, errno);
         if (got == 0)
             break;
-        if (!WriteAll(temp.Fd(), block.data(), static_cast<size_t>(got))) {
-            return fail("cannot write the copy", errno);
-        }
+        if (!WriteAll(temp.Fd(), block.data(), static_cast<size_t>(got)))
+            return fail(BackupProblem::kCopyFailed, errno);
         ::sync_file_range(temp.Fd(), written, got, SYNC_FILE_RANGE_WRITE);
         written += got;
         hasher.Submit(block.data(), static_cast<size_t>(got));
@@ -224,13 +298,13 @@ BackupCopier::Outcome BackupCopier::CopyFile(const BackupItem& item, BackupProgr
             report(progress);
     }
     if (::fsync(temp.Fd()) != 0)
-        return fail("cannot write the copy", errno);
-    const struct timespec times[2] = {st.st_atim, st.st_mtim};
+        return fail(BackupProblem::kCopyFailed, errno);
+    const struct timespec times[2] = {source.Stat().st_atim, source.Stat().st_mtim};
     ::futimens(temp.Fd(), times);
-    ::fchmod(temp.Fd(), st.st_mode & 0777);
+    ::fchmod(temp.Fd(), source.Stat().st_mode & 0777);
     if (!temp.Commit(destination))
-        return fail("cannot put the copy in place", errno);
-    hashOrReason = hasher.Finish();
+        return fail(BackupProblem::kCopyFailed, errno);
+    hash = hasher.Finish();
     return Outcome::kCopied;
 }
 

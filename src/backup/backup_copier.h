@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -21,9 +22,21 @@ struct BackupProgress {
     std::string currentFile;  // relative destination of the file being copied
 };
 
+// Why a file was not copied.
+enum class BackupProblem {
+    kSourceMissing,      // not on the card
+    kSourceNotRegular,   // a link, FIFO, device or folder by a clip's name
+    kSourceUnreadable,   // the card could not be read
+    kCardRemoved,        // the card went away during the backup
+    kFolderNotMade,      // the backup folder's video/ or gps/ could not be made
+    kCopyFailed,         // the copy could not be made, written, flushed or put in place
+    kChecksumsNotSaved,  // SHA256SUMS could not be written
+};
+
 struct BackupFailure {
     std::string file;  // relative destination
-    std::string reason;
+    BackupProblem problem = BackupProblem::kCopyFailed;
+    int error = 0;  // the errno behind it; 0 where the problem says it all
 };
 
 struct BackupReport {
@@ -37,8 +50,11 @@ struct BackupReport {
 // Copies a backup plan into a backup folder. Each file goes to a temporary
 // name beside its destination, is flushed to disk and only then renamed into
 // place, so the backup never holds a half-written clip; an existing file of
-// the same name is replaced. Hashes are taken while copying and added to the
-// folder's SHA256SUMS, which `sha256sum -c` verifies.
+// the same name is replaced, and temporaries that a killed run left behind
+// are removed first. Hashes are taken while copying and added to the folder's
+// SHA256SUMS, which `sha256sum -c` verifies. Sources are read only when they
+// are regular files. When the card goes away, the copy stops and the report
+// names every file that was not copied.
 class BackupCopier {
   public:
     using ProgressCallback = std::function<void(const BackupProgress&)>;
@@ -59,15 +75,16 @@ class BackupCopier {
 
     Outcome CopyFile(const BackupItem& item, BackupProgress& progress,
                      const ProgressCallback& report, const std::atomic<bool>& cancel,
-                     std::string& hashOrReason);
+                     std::string& hash, BackupFailure& failure);
     bool WriteAll(int fd, const char* data, size_t size);
-    void MakeFolders() const;
+    void PrepareFolders();
 
     struct Pipeline;
 
     std::string backupDir_;  // ends in '/'
     WriteFunction write_;
-    std::unique_ptr<Pipeline> pipeline_;  // lives for one Run
+    std::map<std::string, int> folderErrors_;  // "video", "gps" -> errno of making it
+    std::unique_ptr<Pipeline> pipeline_;       // lives for one Run
 };
 
 // True when both paths name the same folder (a backup folder must not be the

@@ -2,13 +2,66 @@
 
 #include <QStringList>
 
+#include <cerrno>
+#include <cstring>
+
 namespace tramlet {
 namespace {
 
 constexpr int kFailuresShown = 10;
 
+// The causes users meet on cards and sticks, in the dialog's language.
+QString Cause(int error) {
+    switch (error) {
+        case ENOSPC:
+        case EDQUOT:
+            return QString::fromUtf8("저장 공간이 부족합니다");
+        case EROFS:
+            return QString::fromUtf8("읽기 전용 장치입니다");
+        case EACCES:
+        case EPERM:
+            return QString::fromUtf8("쓰기 권한이 없습니다");
+        case ENOENT:
+            return QString::fromUtf8("폴더가 없습니다");
+        case EIO:
+            return QString::fromUtf8("입출력 오류가 났습니다");
+        case ENOTCONN:
+        case ENODEV:
+        case ENXIO:
+            return QString::fromUtf8("장치가 분리되었습니다");
+        case EFBIG:
+            return QString::fromUtf8("파일이 너무 큽니다");
+        case ENAMETOOLONG:
+            return QString::fromUtf8("이름이 너무 깁니다");
+        default:
+            return QString::fromLocal8Bit(std::strerror(error));
+    }
+}
+
+QString Problem(const BackupFailure& failure) {
+    switch (failure.problem) {
+        case BackupProblem::kSourceMissing:
+            return QString::fromUtf8("카드에 파일이 없습니다");
+        case BackupProblem::kSourceNotRegular:
+            return QString::fromUtf8("일반 파일이 아니어서 복사하지 않았습니다");
+        case BackupProblem::kSourceUnreadable:
+            return QString::fromUtf8("카드에서 읽지 못했습니다 (%1)").arg(Cause(failure.error));
+        case BackupProblem::kCardRemoved:
+            return QString::fromUtf8("카드가 분리되었습니다");
+        case BackupProblem::kFolderNotMade:
+            return QString::fromUtf8("백업 폴더에 하위 폴더를 만들지 못했습니다 (%1)")
+                .arg(Cause(failure.error));
+        case BackupProblem::kCopyFailed:
+            return QString::fromUtf8("백업 폴더에 쓰지 못했습니다 (%1)").arg(Cause(failure.error));
+        case BackupProblem::kChecksumsNotSaved:
+            return QString::fromUtf8("체크섬 파일을 쓰지 못했습니다 (%1)")
+                .arg(Cause(failure.error));
+    }
+    return {};
+}
+
 QString FailureLine(const BackupFailure& failure) {
-    return QString::fromStdString(failure.file) + ": " + QString::fromStdString(failure.reason);
+    return QString::fromStdString(failure.file) + ": " + Problem(failure);
 }
 
 }  // namespace

@@ -5,7 +5,6 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <fstream>
 
 namespace tramlet {
@@ -26,7 +25,7 @@ std::map<std::string, std::string> Sha256Sums::ReadExisting() const {
     return existing;
 }
 
-std::string Sha256Sums::Save() const {
+int Sha256Sums::Save() const {
     std::map<std::string, std::string> all = ReadExisting();
     for (const auto& [file, hash] : entries_)
         all[file] = hash;
@@ -37,18 +36,20 @@ std::string Sha256Sums::Save() const {
     const std::string temp = path_ + ".part";
     const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0)
-        return "cannot write SHA256SUMS: " + std::string(std::strerror(errno));
-    const bool written =
-        ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size()) &&
-        ::fsync(fd) == 0;
-    const int savedErrno = errno;
-    const bool closed = ::close(fd) == 0;
-    if (!written || !closed || std::rename(temp.c_str(), path_.c_str()) != 0) {
-        const int error = !written ? savedErrno : errno;
+        return errno;
+    errno = 0;
+    const ssize_t wrote = ::write(fd, text.data(), text.size());
+    // A short write sets no errno: the disk is full.
+    int error = wrote == static_cast<ssize_t>(text.size()) ? 0 : errno ? errno : ENOSPC;
+    if (error == 0 && ::fsync(fd) != 0)
+        error = errno;
+    if (::close(fd) != 0 && error == 0)
+        error = errno;
+    if (error == 0 && std::rename(temp.c_str(), path_.c_str()) != 0)
+        error = errno;
+    if (error != 0)
         ::unlink(temp.c_str());
-        return "cannot write SHA256SUMS: " + std::string(std::strerror(error));
-    }
-    return {};
+    return error;
 }
 
 }  // namespace tramlet

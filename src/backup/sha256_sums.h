@@ -13,8 +13,8 @@ class Sha256Sums {
 
     void Set(const std::string& relativePath, const std::string& hexDigest);
     // Merges with what the file holds and replaces it atomically.
-    // Returns an error message, or an empty string on success.
-    std::string Save() const;
+    // Returns 0, or the errno of what failed.
+    int Save() const;
 
   private:
     std::map<std::string, std::string> ReadExisting() const;

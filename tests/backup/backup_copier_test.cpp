@@ -99,7 +99,24 @@ TEST_F(BackupCopierTest, ReportsWhatFailedAndWhy) {
     EXPECT_EQ(report.copied, std::vector<std::string>{"video/kept-1-1-1.avi"});
     ASSERT_EQ(report.failures.size(), 1u);
     EXPECT_EQ(report.failures[0].file, "video/gone-1-1-1.avi");
-    EXPECT_NE(report.failures[0].reason.find("missing"), std::string::npos);
+    EXPECT_EQ(report.failures[0].problem, BackupProblem::kSourceMissing);
+}
+
+TEST_F(BackupCopierTest, CopiesRegularFilesOnlyAndClearsWhatAKilledRunLeft) {
+    card.Write("video/a-1-1-1.avi", "a");
+    ASSERT_EQ(::mkfifo((card.Path() / "video/fifo-1-1-1.avi").c_str(), 0600), 0);
+    fs::create_symlink("/dev/zero", card.Path() / "video/zero-1-1-1.avi");
+    backup.Write("video/.a-1-1-1.avi.part-Ab12Cd", "half a copy");
+    backup.Write("video/.notes.part", "the user's own");
+    BackupCopier copier(backup.Path().string());
+    const auto report =
+        Run(copier, {Clip("fifo-1-1-1.avi"), Clip("zero-1-1-1.avi"), Clip("a-1-1-1.avi")});
+    EXPECT_EQ(report.copied, std::vector<std::string>{"video/a-1-1-1.avi"});
+    ASSERT_EQ(report.failures.size(), 2u);
+    for (const BackupFailure& failure : report.failures)
+        EXPECT_EQ(failure.problem, BackupProblem::kSourceNotRegular) << failure.file;
+    EXPECT_FALSE(fs::exists(backup.Path() / "video/.a-1-1-1.avi.part-Ab12Cd"));
+    EXPECT_TRUE(fs::exists(backup.Path() / "video/.notes.part"));
 }
 
 TEST_F(BackupCopierTest, AFullDiskLeavesNoHalfWrittenFile) {
@@ -117,7 +134,8 @@ TEST_F(BackupCopierTest, AFullDiskLeavesNoHalfWrittenFile) {
     const auto report = Run(copier, {Clip("a-1-1-1.avi"), Clip("b-1-1-1.avi")});
 
     ASSERT_EQ(report.failures.size(), 1u);
-    EXPECT_NE(report.failures[0].reason.find("No space left"), std::string::npos);
+    EXPECT_EQ(report.failures[0].problem, BackupProblem::kCopyFailed);
+    EXPECT_EQ(report.failures[0].error, ENOSPC);
     EXPECT_FALSE(fs::exists(backup.Path() / "video/a-1-1-1.avi"));
     EXPECT_EQ(ReadFile(backup.Path() / "video/b-1-1-1.avi"), "small");
     EXPECT_TRUE(LeftoverTempFiles(backup.Path()).empty());

@@ -290,7 +290,7 @@ TEST_F(BackupDialogTest, SaysWhatFailedAndWhy) {
     const QString& text = shown_[0].text;
     EXPECT_TRUE(text.contains(QString::fromUtf8("복사한 파일: 2개"))) << text.toStdString();
     EXPECT_TRUE(text.contains(QString("video/") + kClip2)) << text.toStdString();
-    EXPECT_TRUE(text.contains("No space left on device")) << text.toStdString();
+    EXPECT_TRUE(text.contains(QString::fromUtf8("저장 공간이 부족합니다"))) << text.toStdString();
     EXPECT_FALSE(text.contains(QString("video/") + kClip1)) << text.toStdString();
     EXPECT_EQ(dialog->result(), 0);  // stays open for another folder
     EXPECT_FALSE(HasLeftovers(backup_.Path()));
