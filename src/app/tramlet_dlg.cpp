@@ -13,6 +13,8 @@
 #include <QShortcut>
 #include <QToolTip>
 
+#include <utility>
+
 #include "app/about_dlg.h"
 #include "app/card_version.h"
 #include "app/data_root.h"
@@ -77,7 +79,8 @@ CTramletDlg::CTramletDlg(VolumeSource& volumes, RepairRunner repair, CImpIDispat
     setPalette(colours);
     DoDataExchange();
     SetUpPlayback();
-    if (external) PlaceExplorer(external);
+    if (external)
+        PlaceExplorer(external);
 
     m_reloadTimer.setSingleShot(true);
     m_reloadTimer.setInterval(0);
@@ -98,7 +101,9 @@ void CTramletDlg::PlaceExplorer(CImpIDispatch* external) {
     m_browser = m_explorer;
 }
 
-std::string CTramletDlg::GetPageMessage(int wanted) { return m_pageMessages.GetPageMessage(wanted); }
+std::string CTramletDlg::GetPageMessage(int wanted) {
+    return m_pageMessages.GetPageMessage(wanted);
+}
 
 void CTramletDlg::ViewFromExpPos(const std::string& stamp) {
     OpenRecording(stamp);
@@ -229,7 +234,8 @@ void CTramletDlg::OnInitDialog() {
     OnBnClickedReset();
 
     m_mapPage = QString::fromStdString(MapPagePath(installFolder));
-    if (m_explorer) m_explorer->Navigate2(m_mapPage);
+    if (m_explorer)
+        m_explorer->Navigate2(m_mapPage);
     QMetaObject::invokeMethod(this, &CTramletDlg::OnReload, Qt::QueuedConnection);
 }
 
@@ -347,7 +353,8 @@ void CTramletDlg::ResetDateAndMoment() {
 }
 
 void CTramletDlg::RefreshMap() {
-    if (m_explorer) m_explorer->Refresh();
+    if (m_explorer)
+        m_explorer->Refresh();
 }
 
 void CTramletDlg::OnBnClickedPath() {
@@ -365,8 +372,23 @@ void CTramletDlg::ChooseDataRoot(const QString& folder) {
 }
 
 void CTramletDlg::OnBnClickedReset() {
-    if (m_repair)
+    if (!m_repair)
+        return;
+    // The repair window's own event loop delivers card arrivals and clicks
+    // while a pass runs; a second pass over the same card must wait for the
+    // first, and runs once, on the card as it is by then.
+    if (m_repairing) {
+        m_repairAgain = true;
+        return;
+    }
+    m_repairing = true;
+    m_repair(m_dataRoot);
+    const bool again = std::exchange(m_repairAgain, false);
+    if (again)
         m_repair(m_dataRoot);
+    m_repairing = false;
+    if (again)
+        QMetaObject::invokeMethod(this, &CTramletDlg::OnReload, Qt::QueuedConnection);
 }
 
 void CTramletDlg::OnBnClickedBackup() {
@@ -378,10 +400,9 @@ void CTramletDlg::OnBnClickedCapture() {
     const std::optional<int> recordingStart =
         m_clipLength > 0 ? std::optional(m_clipHour * 3600 + m_clipMinute * 60 + m_clipSecond)
                          : std::nullopt;
-    SaveWindowSnapshot(*this,
-                       CollectSnapshotFacts(m_catalogue.SelectedDate(),
-                                            m_hour * 3600 + m_minute * 60 + m_second,
-                                            recordingStart, TheGpsTable()));
+    SaveWindowSnapshot(*this, CollectSnapshotFacts(m_catalogue.SelectedDate(),
+                                                   m_hour * 3600 + m_minute * 60 + m_second,
+                                                   recordingStart, TheGpsTable()));
 }
 
 void CTramletDlg::OnVolumesChanged() {

@@ -150,6 +150,8 @@ class CTramletDlg : public QDialog, public MapPageHost {
 
     VolumeSource& m_volumes;
     RepairRunner m_repair;
+    bool m_repairing = false;
+    bool m_repairAgain = false;  // asked for while a pass ran
     std::vector<MountedVolume> m_mountedVolumes;
 
     QIcon m_hIcon;

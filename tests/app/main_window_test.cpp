@@ -5,6 +5,7 @@
 #include <QDate>
 #include <QTest>
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -190,6 +191,23 @@ TEST_F(MainWindowTest, AnotherVolumeBesideTheCardKeepsTheUsersDay) {
     EXPECT_EQ(repairs_, 2);
     EXPECT_EQ(Calendar()->selectedDate(), Day(4));
     EXPECT_EQ(dialog_->Catalogue().SelectedDate().day, 4);
+}
+
+TEST_F(MainWindowTest, VolumesArrivingDuringARepairGetOneMorePassAfterIt) {
+    int runs = 0, depth = 0, deepest = 0;
+    Start([&](const std::string&) {
+        ++runs;
+        deepest = std::max(deepest, ++depth);
+        if (runs == 2) {  // the repair window's loop delivers the arrivals
+            const MountedVolume system{"/", "/dev/sda1", "system"}, stick{"/a", "/dev/sdx1", ""};
+            volumes_.Set({system, Card(), stick});
+            volumes_.Set({system, Card(), stick, {"/b", "/dev/sdy1", ""}});
+        }
+        --depth;
+    });
+    dialog_->OnBnClickedReset();
+    EXPECT_EQ(runs, 3);
+    EXPECT_EQ(deepest, 1);
 }
 
 TEST_F(MainWindowTest, AChosenFolderBecomesTheDataRootAndIsScanned) {
