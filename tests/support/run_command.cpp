@@ -53,8 +53,10 @@ CommandResult RunCommand(const std::vector<std::string>& argv) {
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, outPipe[1], STDOUT_FILENO);
     posix_spawn_file_actions_adddup2(&actions, errPipe[1], STDERR_FILENO);
-    posix_spawn_file_actions_addclose(&actions, outPipe[0]);
-    posix_spawn_file_actions_addclose(&actions, errPipe[0]);
+    // Only 1 and 2 lead to the pipes: a daemon the program leaves behind
+    // must not hold them open at their old numbers.
+    for (int fd : {outPipe[0], errPipe[0], outPipe[1], errPipe[1]})
+        posix_spawn_file_actions_addclose(&actions, fd);
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", 0, 0);
 
     std::vector<char*> args;
