@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
 
 #include "catalogue/folder_listing.h"
 #include "catalogue/wildcard.h"
@@ -91,29 +92,21 @@ bool SameFile(const std::string& a, const std::string& b) {
            sa.st_ino == sb.st_ino;
 }
 
-std::string NameOf(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-std::string FolderOf(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-}
-
 // Two hard links to one file are the trace of a link + unlink cut short. Two
 // spellings of one name on a case-blind file system look the same to stat,
 // but there the file has a single entry, and dropping "the other" name would
 // delete it.
-bool IsInterruptedLink(const std::string& from, const std::string& to) {
-    if (SameNameIgnoringCase(NameOf(from), NameOf(to)) || FolderOf(from) != FolderOf(to))
+bool IsInterruptedLink(const std::filesystem::path& from, const std::filesystem::path& to) {
+    if (SameNameIgnoringCase(from.filename().string(), to.filename().string()) ||
+        from.parent_path() != to.parent_path())
         return false;
-    const FolderListing listing = FolderListing::Read(FolderOf(from));
+    const FolderListing listing =
+        FolderListing::Read(from.has_parent_path() ? from.parent_path().string() : ".");
     const std::vector<std::string>& names = listing.Names();
-    const auto listed = [&names](const std::string& name) {
-        return std::find(names.begin(), names.end(), name) != names.end();
+    const auto listed = [&names](const std::filesystem::path& path) {
+        return std::find(names.begin(), names.end(), path.filename().string()) != names.end();
     };
-    return listed(NameOf(from)) && listed(NameOf(to));
+    return listed(from) && listed(to);
 }
 
 // The target is taken: by the file itself (an interrupted link + unlink,

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <filesystem>
 #include <optional>
 #include <string_view>
 #include <utility>
@@ -28,8 +29,7 @@ std::string WithSlash(std::string folder) {
 }
 
 std::string FolderOf(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? "." : path.substr(0, slash);
+    return std::filesystem::path(path).parent_path().string();
 }
 
 // ".NAME.part-XXXXXX", the temporary name of a copy on its way.
