@@ -76,11 +76,16 @@ class BlockReader {
     std::string error_;
 };
 
+// The idx1 chunk over the entries (and `extra` behind them), or only its
+// first `limit` bytes: a check against the start of the index costs what it
+// compares, not the whole index.
 void AppendIndexChunk(std::vector<uint8_t>& out, const IndexEntry* entries, uint64_t count,
-                      const IndexEntry* extra) {
+                      const IndexEntry* extra, uint64_t limit = UINT64_MAX) {
     const uint64_t total = count + (extra ? 1 : 0);
+    const uint64_t bytes = std::min(limit, 8 + kIndexEntrySize * total);
+    const uint64_t shown = std::min(total, (bytes + kIndexEntrySize - 1) / kIndexEntrySize);
     const size_t start = out.size();
-    out.resize(start + 8 + kIndexEntrySize * total);
+    out.resize(start + 8 + kIndexEntrySize * shown);
     uint8_t* p = out.data() + start;
     std::memcpy(p, "idx1", 4);
     StoreLe32(p + 4, static_cast<uint32_t>(kIndexEntrySize * total));
@@ -92,10 +97,11 @@ void AppendIndexChunk(std::vector<uint8_t>& out, const IndexEntry* entries, uint
         StoreLe32(p + 12, e.length);
         p += kIndexEntrySize;
     };
-    for (uint64_t i = 0; i < count; ++i)
+    for (uint64_t i = 0; i < std::min(count, shown); ++i)
         put(entries[i]);
-    if (extra)
+    if (extra && shown == total)
         put(*extra);
+    out.resize(start + bytes);
 }
 
 }  // namespace
@@ -244,7 +250,8 @@ const RebuildResult& IndexRebuild::Walk(ClipFile& file, const Header& recorderHe
                 std::vector<uint8_t> own;
                 const IndexEntry pending{detector_.key ? kKeyFrameFlag : 0u, chunkOffset_,
                                          static_cast<uint32_t>(frameLength_)};
-                AppendIndexChunk(own, entries_, count_, frameLength_ > 0 ? &pending : nullptr);
+                AppendIndexChunk(own, entries_, count_, frameLength_ > 0 ? &pending : nullptr,
+                                 size);
                 bool same = true;
                 for (uint64_t at = dataPos; same && at < dataPos + size;) {
                     size_t length = 0;
