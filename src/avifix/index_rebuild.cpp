@@ -104,6 +104,20 @@ void AppendIndexChunk(std::vector<uint8_t>& out, const IndexEntry* entries, uint
     out.resize(start + bytes);
 }
 
+// Whether the bytes at `at` are `expected`.
+bool ReadsAs(BlockReader& reader, uint64_t at, const std::vector<uint8_t>& expected) {
+    for (uint64_t done = 0; done < expected.size();) {
+        size_t length = 0;
+        const uint8_t* piece = reader.Piece(at + done, at + expected.size(), length);
+        if (!piece || std::memcmp(piece, expected.data() + done, length) != 0)
+            return false;
+        done += length;
+    }
+    return true;
+}
+
+constexpr uint8_t kEmptyJunk[8] = {'J', 'U', 'N', 'K', 0, 0, 0, 0};
+
 }  // namespace
 
 // Frame accounting for each NAL unit the splitter finds: a parameter set or a
@@ -230,6 +244,17 @@ const RebuildResult& IndexRebuild::Walk(ClipFile& file, const Header& recorderHe
         total += 8;
         report();
         if (!HasFourCc(header, "00dc")) {
+            // Our own whole index right behind: a rerun after a cut while the
+            // torn chunk in front of it was being made an empty JUNK chunk.
+            const uint8_t* next = fileSize - pos >= 12 ? reader->Need(pos + 8, 4) : nullptr;
+            if (next && HasFourCc(next, "idx1")) {
+                const std::vector<uint8_t> own = OwnIndexStart(UINT64_MAX);
+                if (fileSize - pos - 8 >= own.size() && ReadsAs(*reader, pos + 8, own)) {
+                    result_.end = WalkEnd::OwnIndex;
+                    indexPosition = pos + 8;
+                    break;
+                }
+            }
             result_.end = WalkEnd::ForeignChunk;
             indexPosition = pos;
             break;
@@ -246,26 +271,10 @@ const RebuildResult& IndexRebuild::Walk(ClipFile& file, const Header& recorderHe
         const uint64_t wouldBeEntries = count_ + (frameLength_ > 0 ? 1 : 0);
         if (size > 0 && size <= 8 + kIndexEntrySize * wouldBeEntries) {
             const uint8_t* first = reader->Need(dataPos, 1);
-            if (first && *first == 'i') {
-                std::vector<uint8_t> own;
-                const IndexEntry pending{detector_.key ? kKeyFrameFlag : 0u, chunkOffset_,
-                                         static_cast<uint32_t>(frameLength_)};
-                AppendIndexChunk(own, entries_, count_, frameLength_ > 0 ? &pending : nullptr,
-                                 size);
-                bool same = true;
-                for (uint64_t at = dataPos; same && at < dataPos + size;) {
-                    size_t length = 0;
-                    const uint8_t* piece = reader->Piece(at, dataPos + size, length);
-                    if (!piece)
-                        break;
-                    same = std::memcmp(piece, own.data() + (at - dataPos), length) == 0;
-                    at += length;
-                }
-                if (same) {
-                    result_.end = WalkEnd::OwnIndex;
-                    indexPosition = dataPos;
-                    break;
-                }
+            if (first && *first == 'i' && ReadsAs(*reader, dataPos, OwnIndexStart(size))) {
+                result_.end = WalkEnd::OwnIndex;
+                indexPosition = dataPos;
+                break;
             }
         }
         splitter.Begin(size);
@@ -329,7 +338,15 @@ std::vector<uint8_t> IndexRebuild::IndexChunk() const {
     return out;
 }
 
-bool IndexRebuild::WriteIndexAndHeaderBody(ClipFile& file) {
+std::vector<uint8_t> IndexRebuild::OwnIndexStart(uint64_t limit) const {
+    std::vector<uint8_t> own;
+    const IndexEntry pending{detector_.key ? kKeyFrameFlag : 0u, chunkOffset_,
+                             static_cast<uint32_t>(frameLength_)};
+    AppendIndexChunk(own, entries_, count_, frameLength_ > 0 ? &pending : nullptr, limit);
+    return own;
+}
+
+bool IndexRebuild::WriteIndex(ClipFile& file) {
     if (result_.status != RebuildStatus::Ok)
         return false;
     std::vector<uint8_t> data;
@@ -341,9 +358,24 @@ bool IndexRebuild::WriteIndexAndHeaderBody(ClipFile& file) {
         return Fail(RebuildStatus::CannotStart, "out of memory");
     }
     const uint64_t at = result_.indexPosition - (result_.padByteWritten ? 1 : 0);
-    if (!file.WriteAt(at, data.data(), data.size()) || !file.Sync()) {
+    if (!file.WriteAt(at, data.data(), data.size()) || !file.Sync())
         return Fail(RebuildStatus::WriteError, file.LastError());
-    }
+    return true;
+}
+
+bool IndexRebuild::CloseTornChunk(ClipFile& file) {
+    if (result_.status != RebuildStatus::Ok)
+        return false;
+    if (result_.end != WalkEnd::TornChunk && result_.end != WalkEnd::OwnIndex)
+        return true;
+    if (!file.WriteAt(result_.indexPosition - 8, kEmptyJunk, sizeof kEmptyJunk) || !file.Sync())
+        return Fail(RebuildStatus::WriteError, file.LastError());
+    return true;
+}
+
+bool IndexRebuild::WriteHeaderBody(ClipFile& file) {
+    if (result_.status != RebuildStatus::Ok)
+        return false;
     const Header h = NewHeader();
     // Everything but the RIFF size (4..7) and dwRate (132..135), which go in
     // the commit: bytes 0..3 and 8..11 keep their values ("RIFF", "AVI ").
@@ -370,7 +402,8 @@ RebuildResult RebuildClip(ClipFile& file, const Header& recorderHeader, uint64_t
                           const RebuildOptions& options, const PercentCallback& progress) {
     IndexRebuild rebuild(options);
     rebuild.Walk(file, recorderHeader, fileSize, progress);
-    if (rebuild.Result().status == RebuildStatus::Ok && rebuild.WriteIndexAndHeaderBody(file)) {
+    if (rebuild.Result().status == RebuildStatus::Ok && rebuild.WriteIndex(file) &&
+        rebuild.CloseTornChunk(file) && rebuild.WriteHeaderBody(file)) {
         rebuild.Commit(file);
     }
     return rebuild.Result();

@@ -20,16 +20,24 @@
 // Order of writes, so that a power cut at any moment leaves a file that the
 // next pass repairs to the same bytes (frame data is never rewritten and the
 // file never truncated):
-//   1. WriteIndexAndHeaderBody: the idx1 chunk (behind a zero pad byte when
-//      the last chunk's pad is missing), fsync; then every header byte except
-//      4..135, fsync. The clip still reads as unclosed (RIFF size placeholder)
-//      and dwRate, the one header field the rebuild reads, is unchanged.
-//   2. Commit: bytes 4..135 (RIFF size first through dwRate) in one write
+//   1. WriteIndex: the idx1 chunk (behind a zero pad byte when the last
+//      chunk's pad is missing), fsync.
+//   2. CloseTornChunk: a torn last chunk's header becomes an empty JUNK
+//      chunk, so that readers step from it straight onto idx1 instead of
+//      taking the index for the rest of a frame; fsync.
+//   3. WriteHeaderBody: every header byte except 4..135, fsync. The clip
+//      still reads as unclosed (RIFF size placeholder) and dwRate, the one
+//      header field the rebuild reads, is unchanged.
+//   4. Commit: bytes 4..135 (RIFF size first through dwRate) in one write
 //      inside the first sector, fsync. From here the clip reads as finished.
-//   3. The repair pass renames the clip (see repair_pass.h).
+//   5. The repair pass renames the clip (see repair_pass.h).
 // A rerun after a cut before the commit walks the same chunks and stops at
 // the same place: a partly written idx1 never reads as "00dc", and a torn
-// chunk whose claimed data has become our own index is recognised as such.
+// chunk whose claimed data has become our own index, or whose header has
+// become JUNK in front of it, is recognised as such.
+//
+// fusefat drops a write that meets bytes written earlier through the same
+// descriptor, so on real files each step gets a descriptor of its own.
 namespace tramlet::avifix {
 
 // The callback receives trunc(total / file size * 100) each time it changes.
@@ -58,7 +66,7 @@ enum class WalkEnd {
     ForeignChunk,  // a chunk id other than "00dc" (audio, filler, an old index)
     TornChunk,     // a chunk whose data runs past the end of the file
     MissingPad,    // an odd-sized last chunk without its pad byte
-    OwnIndex,      // a torn chunk whose claimed data is this rebuild's idx1 (rerun after a cut)
+    OwnIndex,      // a torn chunk whose data is this rebuild's idx1 (rerun after a cut)
 };
 
 struct RebuildResult {
@@ -85,9 +93,10 @@ class IndexRebuild {
     // nothing at or past it is read, whatever the chunk sizes claim.
     const RebuildResult& Walk(ClipFile& file, const Header& recorderHeader, uint64_t fileSize,
                               const PercentCallback& progress = {});
-    // Step 1 of the write order above. Needs a successful Walk.
-    bool WriteIndexAndHeaderBody(ClipFile& file);
-    // Step 2 of the write order above.
+    // Steps 1 to 4 of the write order above, one a call. Need a successful Walk.
+    bool WriteIndex(ClipFile& file);
+    bool CloseTornChunk(ClipFile& file);
+    bool WriteHeaderBody(ClipFile& file);
     bool Commit(ClipFile& file);
 
     const RebuildResult& Result() const { return result_; }
@@ -102,6 +111,9 @@ class IndexRebuild {
 
     bool Emit(bool key);
     bool Fail(RebuildStatus status, std::string error);
+    // The first `limit` bytes of the idx1 chunk as the walk so far would
+    // write it, the frame in progress included.
+    std::vector<uint8_t> OwnIndexStart(uint64_t limit) const;
 
     RebuildOptions options_;
     RebuildResult result_;

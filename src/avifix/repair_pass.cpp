@@ -157,17 +157,18 @@ ClipReport& RepairUnclosed(ClipContext c, std::unique_ptr<ClipFile> file, const 
     std::string current = r.path;
     if (!GiveBackUnfinishedName(c, file, r, current, newPath, why))
         return Done(r, ClipAction::Failed, "not rebuilt, left unclosed: " + why);
-    if (!rebuild.WriteIndexAndHeaderBody(*file))
-        return Done(r, ClipAction::Failed,
-                    "write failed, left unclosed: " + rebuild.Result().error);
-    // fusefat drops a write that lands below bytes written before through the
-    // same descriptor: the commit, in the middle of the header just
-    // rewritten, gets a descriptor of its own.
-    if (!Reopen(c.fs, current, file, why))
-        return Done(r, ClipAction::Failed, "left unclosed: " + why);
-    if (!rebuild.Commit(*file))
-        return Done(r, ClipAction::Failed,
-                    "write failed, left unclosed: " + rebuild.Result().error);
+    // fusefat drops a write that meets bytes written earlier through the same
+    // descriptor: each step of the rebuild gets a descriptor of its own.
+    for (bool (IndexRebuild::*step)(ClipFile&) :
+         {&IndexRebuild::WriteIndex, &IndexRebuild::CloseTornChunk, &IndexRebuild::WriteHeaderBody,
+          &IndexRebuild::Commit}) {
+        if (step != &IndexRebuild::WriteIndex && !Reopen(c.fs, current, file, why))
+            return Done(r, ClipAction::Failed, "left unclosed: " + why);
+        if (!(rebuild.*step)(*file)) {
+            return Done(r, ClipAction::Failed,
+                        "write failed, left unclosed: " + rebuild.Result().error);
+        }
+    }
     r.rebuilt = true;
     file.reset();
     Report(c.percent, 100);

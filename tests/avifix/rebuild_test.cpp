@@ -166,7 +166,7 @@ TEST(Rebuild, AClipWithNoWholeChunk) {
     EXPECT_EQ(r.bytes.size(), 232u);
 }
 
-TEST(Rebuild, ATornLastChunkKeepsItsHeaderInFrontOfTheIndex) {
+TEST(Rebuild, ATornLastChunkBecomesAnEmptyJunkChunkInFrontOfTheIndex) {
     Clip c = MakeClip(SimpleStream(6, 3));
     AviWriter w(RecorderHeader());
     const uint64_t torn = c.bytes.size();
@@ -177,10 +177,10 @@ TEST(Rebuild, ATornLastChunkKeepsItsHeaderInFrontOfTheIndex) {
     ASSERT_EQ(r.result.status, RebuildStatus::Ok);
     EXPECT_EQ(r.result.end, WalkEnd::TornChunk);
     EXPECT_EQ(r.result.indexPosition, torn + 8);
-    EXPECT_TRUE(
-        std::equal(tail.begin(), tail.begin() + 8, r.bytes.begin() + static_cast<long>(torn)));
+    const Bytes junk{'J', 'U', 'N', 'K', 0, 0, 0, 0};
+    EXPECT_TRUE(std::equal(junk.begin(), junk.end(), r.bytes.begin() + static_cast<long>(torn)));
     EXPECT_EQ(r.result.frameCount, 6);
-    EXPECT_EQ(At(r.bytes, 216), torn + 8 - 224 + 4);  // the torn header stays inside movi
+    EXPECT_EQ(At(r.bytes, 216), torn + 8 - 224 + 4);  // the empty chunk stays inside movi
     ExpectEntriesAreChunks(c, r);
 }
 
@@ -428,7 +428,8 @@ TEST(Rebuild, WalkWritesNothingAndCommitFinishesTheClip) {
     IndexRebuild rebuild;
     rebuild.Walk(file, h, c.bytes.size());
     EXPECT_EQ(data->bytes, c.bytes);
-    ASSERT_TRUE(rebuild.WriteIndexAndHeaderBody(file));
+    ASSERT_TRUE(rebuild.WriteIndex(file) && rebuild.CloseTornChunk(file) &&
+                rebuild.WriteHeaderBody(file));
     // Still unclosed, and dwRate is the recorder's.
     EXPECT_EQ(At(data->bytes, 4), 0xFFFFFFFFu);
     EXPECT_EQ(At(data->bytes, 132), 30000u);

@@ -169,7 +169,13 @@ INSTANTIATE_TEST_SUITE_P(
                        320,
                        240,
                        HasOnlyOddFrames},
-        CrossCheckCase{"torn_tail", Small({"--torn"}), 320, 240, EndsWithTornFrame},
+        // Long enough for the index to outgrow the torn frame's claim, so
+        // that a reader following the claim would take the index for a frame.
+        CrossCheckCase{"torn_tail",
+                       {"--size", "320x240", "--fps", "30", "--frames", "94", "--torn"},
+                       320,
+                       240,
+                       EndsWithTornFrame},
         CrossCheckCase{"trailing_foreign_chunk", Small({"--trailing-chunk", "JUNK"}), 320, 240,
                        EndsWithForeignChunk}),
     [](const testing::TestParamInfo<CrossCheckCase>& info) { return info.param.name; });
