@@ -1,6 +1,7 @@
 #include "avifix/repair_pass.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <optional>
 
@@ -243,8 +244,14 @@ ClipReport RepairOne(ClipFileSystem& fs, const std::string& folder, const std::s
     if (!unclosed) {
         // Frame count and rate from the finished header; no fallback for dwRate 0.
         file.reset();
+        const uint32_t frames = LoadLe32(header.data() + kTotalFramesOffset);
+        if (frames > static_cast<uint32_t>(INT32_MAX)) {
+            return Done(r, ClipAction::LeftAlone,
+                        "finished clip whose header counts " + std::to_string(frames) +
+                            " frames, which no clip holds: the name stays");
+        }
         r.measured = true;
-        r.frames = static_cast<int32_t>(LoadLe32(header.data() + kTotalFramesOffset));
+        r.frames = static_cast<int32_t>(frames);
         r.frameRate = FinishedFrameRate(LoadLe32(header.data() + kRateOffset));
         r.duration = ClipDuration(r.frames, r.frameRate);
         Report(percent, 100);

@@ -77,14 +77,17 @@ TEST(RepairClip, UnclosedClipIsRebuiltAndRenamedWhateverItsName) {
     EXPECT_EQ(At(b, 48), 95u);
 }
 
-TEST(RepairClip, FinishedWithRateZeroKeepsDurationZeroAndItsName) {
-    MemoryFileSystem fs;
-    fs.Put(VideoPath("20120305-142233-1-0.avi"), FinishedClip(1800, 0));
-    const auto before = fs.Snapshot();
-    const ClipReport r = RepairClip(kRoot, "20120305-142233-1-0.avi", On(fs));
-    EXPECT_EQ(r.duration, 0);
-    EXPECT_EQ(r.action, ClipAction::LeftAlone);
-    EXPECT_EQ(fs.Snapshot(), before);
+TEST(RepairClip, FinishedWithRateZeroOrAnImpossibleFrameCountKeepsItsName) {
+    for (const uint32_t frames : {1800u, 0x80000000u, 0xFFFFFFFFu}) {
+        MemoryFileSystem fs;
+        fs.Put(VideoPath("20120305-142233-1-0.avi"),
+               FinishedClip(frames, frames == 1800 ? 0 : 30000));
+        const auto before = fs.Snapshot();
+        const ClipReport r = RepairClip(kRoot, "20120305-142233-1-0.avi", On(fs));
+        EXPECT_EQ(r.duration, 0) << frames;
+        EXPECT_EQ(r.action, ClipAction::LeftAlone) << frames;
+        EXPECT_EQ(fs.Snapshot(), before) << frames;
+    }
 }
 
 TEST(RepairClip, AClipShorterThanASecondIsRebuiltButKeepsItsName) {
