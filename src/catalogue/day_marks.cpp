@@ -1,15 +1,16 @@
 #include "catalogue/day_marks.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace tramlet {
 namespace {
 
 template <size_t N>
-void MarkRange(std::array<bool, N>& marks, int from, int to) {
-    from = std::max(from, 0);
-    to = std::min(to, static_cast<int>(N) - 1);
-    for (int i = from; i <= to; ++i)
+void MarkRange(std::array<bool, N>& marks, std::int64_t from, std::int64_t to) {
+    from = std::max<std::int64_t>(from, 0);
+    to = std::min<std::int64_t>(to, static_cast<std::int64_t>(N) - 1);
+    for (std::int64_t i = from; i <= to; ++i)
         marks[static_cast<size_t>(i)] = true;
 }
 
@@ -17,7 +18,7 @@ void MarkRange(std::array<bool, N>& marks, int from, int to) {
 
 void MarkHours(const DayTime& record, HourMarks& marks) {
     const int firstHour = record.hour;
-    int lastHour = (record.StartSecond() + record.duration) / 3600;
+    std::int64_t lastHour = record.EndSecond() / 3600;
     if (lastHour < firstHour)
         lastHour = 24;
     MarkRange(marks, firstHour, lastHour);
@@ -30,10 +31,10 @@ void MarkMinutesAndSeconds(const DayList& days, int hour, int minute, int second
     const int moment = hour * 3600 + minute * 60 + second;
     for (const DayTime& record : days) {
         const int firstMinute = record.hour * 3600 + record.minute * 60;
-        const int last = firstMinute + record.second + record.duration - 1;
-        const int endHour = last / 3600;
-        const int endMinute = (last - endHour * 3600) / 60;
-        const int endSecond = (last - endHour * 3600) % 60;
+        const std::int64_t last = record.EndSecond() - 1;
+        const std::int64_t endHour = last / 3600;
+        const std::int64_t endMinute = (last - endHour * 3600) / 60;
+        const std::int64_t endSecond = (last - endHour * 3600) % 60;
 
         if (moment < record.hour * 3600 || moment >= (endHour + 1) * 3600)
             continue;

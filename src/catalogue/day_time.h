@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 
 namespace tramlet {
 
@@ -16,6 +17,9 @@ struct DayTime {
     int duration = 0;
 
     int StartSecond() const { return hour * 3600 + minute * 60 + second; }
+    // One past the last second covered; in 64 bits, since a name's duration
+    // field may hold up to INT_MAX.
+    std::int64_t EndSecond() const { return std::int64_t{StartSecond()} + duration; }
     int ChannelCount() const;
 };
 

@@ -19,7 +19,7 @@ std::optional<StartStampFields> ParseStartStamp(std::string_view stamp) {
 
 const DayTime* FindCoveringRecord(const DayList& days, int t) {
     for (const DayTime& record : days) {
-        if (record.StartSecond() <= t && t < record.StartSecond() + record.duration)
+        if (record.StartSecond() <= t && t < record.EndSecond())
             return &record;
     }
     return nullptr;

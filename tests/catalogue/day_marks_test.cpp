@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <string>
 #include <vector>
 
@@ -63,7 +64,9 @@ INSTANTIATE_TEST_SUITE_P(Cases, HourMarksTest,
                          testing::Values(HourCase{10, 59, 0, 60, "10 11 "},  // ends on the hour
                                          HourCase{10, 0, 0, 59, "10 "},
                                          HourCase{23, 50, 0, 1200, "23 "},  // past midnight
-                                         HourCase{0, 30, 0, 7200, "0 1 2 "}));
+                                         HourCase{0, 30, 0, 7200, "0 1 2 "},
+                                         // a saturated duration field: the rest of the day
+                                         HourCase{22, 0, 0, INT_MAX, "22 23 "}));
 
 struct MomentCase {
     const char* name;
@@ -104,7 +107,14 @@ INSTANTIATE_TEST_SUITE_P(
                    5,
                    "0 ",
                    Range(0, 29) + Range(40, 49)},
-        MomentCase{"end of day", {{23, 59, 50, {}, 60}}, 23, 59, 55, "59 ", Range(50, 59)}));
+        MomentCase{"end of day", {{23, 59, 50, {}, 60}}, 23, 59, 55, "59 ", Range(50, 59)},
+        MomentCase{"saturated duration",
+                   {{23, 30, 0, {}, INT_MAX}},
+                   23,
+                   59,
+                   0,
+                   Range(30, 59),
+                   Range(0, 59)}));
 
 }  // namespace
 }  // namespace tramlet
