@@ -456,8 +456,11 @@ void CTramletDlg::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 void CTramletDlg::showEvent(QShowEvent* event) {
-    if (const QScreen* screen = this->screen()) {
-        move(screen->availableGeometry().center() - rect().center());
+    // Centred when it first appears; after that it stays where the user put
+    // it, through minimising and showing again.
+    if (!std::exchange(m_shownOnce, true)) {
+        if (const QScreen* screen = this->screen())
+            move(screen->availableGeometry().center() - rect().center());
     }
     QDialog::showEvent(event);
 }

@@ -155,6 +155,7 @@ class CTramletDlg : public QDialog, public MapPageHost {
     std::vector<MountedVolume> m_mountedVolumes;
 
     QIcon m_hIcon;
+    bool m_shownOnce = false;
     LayoutTable m_layout{};
     bool m_zoomed = false;
     std::string m_dataRoot;

@@ -141,6 +141,15 @@ TEST_F(MainWindowTest, ControlsStartAsTheWindowPromises) {
     EXPECT_EQ(dialog_->Layout()[0][0], (LayoutCell{0, 0, w, h}));
 }
 
+TEST_F(MainWindowTest, ShowingTheWindowAgainLeavesItWhereTheUserPutIt) {
+    Start();
+    dialog_->move(13, 17);
+    dialog_->hide();
+    dialog_->show();
+    LetEventsRun();
+    EXPECT_EQ(dialog_->pos(), QPoint(13, 17));
+}
+
 TEST_F(MainWindowTest, EnterAndEscapeCloseNoWindowOfTheProgram) {
     Start();
     for (Qt::Key key : {Qt::Key_Escape, Qt::Key_Return, Qt::Key_Enter}) {
