@@ -28,9 +28,10 @@ constexpr double kFastestSpeed = 100.0;
 
 // Which observed property a change event is about.
 enum Observed : std::uint64_t { kEndReached = 1, kTimePos, kDuration, kFrameRate };
-// Replies to reading the position after a seek carry the seek's number
-// above this flag.
+// Replies to a seek, and to reading the position after it, carry the seek's
+// number above these flags.
 constexpr std::uint64_t kPositionAfterSeek = std::uint64_t{1} << 63;
+constexpr std::uint64_t kSeekReply = std::uint64_t{1} << 62;
 
 std::uint32_t CodeOfMpvError(int error) {
     if (error == MPV_ERROR_UNKNOWN_FORMAT)
@@ -111,6 +112,12 @@ void MpvPlayer::HandleEvent(const mpv_event& event) {
             // which a change event may not report when it is unchanged.
             mpv_get_property_async(mpv_, kPositionAfterSeek | seekCount_, "time-pos",
                                    MPV_FORMAT_DOUBLE);
+            break;
+        case MPV_EVENT_COMMAND_REPLY:
+            // A seek the core refused moves nothing: the position is where
+            // it was, not where it was asked to go.
+            if (event.reply_userdata == (kSeekReply | seekCount_) && event.error < 0)
+                seekTarget_.reset();
             break;
         case MPV_EVENT_GET_PROPERTY_REPLY:
             if (event.reply_userdata == (kPositionAfterSeek | seekCount_)) {
@@ -205,6 +212,20 @@ void MpvPlayer::SetPaused(bool paused) {
 }
 
 void MpvPlayer::Run() {
+    // At the end of its clip the core stays paused (keep-open) and reports
+    // nothing more: running there ends at once, with a new end of stream.
+    if (atEnd_ && !seekTarget_) {
+        running_ = false;
+        events_.push_back({kEndOfStreamEvent, 0, 0});
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (notify_)
+                    notify_();
+            },
+            Qt::QueuedConnection);
+        return;
+    }
     SetPaused(false);
 }
 
@@ -224,7 +245,7 @@ void MpvPlayer::Seek(std::int64_t position, SeekMode mode) {
     const std::string seconds = std::to_string(static_cast<double>(target) / 1e7);
     const char* flags = mode == SeekMode::kExact ? "absolute+exact" : "absolute+keyframes";
     const char* command[] = {"seek", seconds.c_str(), flags, nullptr};
-    if (mpv_command_async(mpv_, 0, command) >= 0) {
+    if (mpv_command_async(mpv_, kSeekReply | (seekCount_ + 1), command) >= 0) {
         seekTarget_ = target;
         ++seekCount_;
     }

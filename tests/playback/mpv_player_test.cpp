@@ -125,6 +125,16 @@ TEST_F(MpvPlayerTest, RatesVolumeAndASingleEndOfStream) {
     EXPECT_FALSE(player_->FetchEvent());
     // The last picture stays.
     EXPECT_EQ(ShownFrame(), 149);
+    // Playing on from the end ends again at once.
+    player_->Run();
+    EXPECT_TRUE(QTest::qWaitFor([this] { return notified_ > 1; }, 5000));
+    EXPECT_FALSE(player_->IsRunning());
+    ASSERT_TRUE(player_->FetchEvent());
+}
+
+TEST_F(MpvPlayerTest, ASeekTheCoreRefusesLeavesThePositionWhereItWas) {
+    player_->Seek(3 * kSecond, SeekMode::kExact);  // nothing loaded to seek in
+    EXPECT_TRUE(QTest::qWaitFor([this] { return player_->Position() == 0; }, 5000));
 }
 
 TEST_F(MpvPlayerTest, AFileThatIsNoClipIsRefusedWithItsCode) {
