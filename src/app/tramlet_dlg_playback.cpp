@@ -394,6 +394,13 @@ bool CTramletDlg::AdvanceAfterEnd() {
     const CalendarDate date = m_catalogue.SelectedDate();
     const std::string stamp =
         StartStamp(date.year, date.month, date.day, next->hour, next->minute, next->second);
+    // Clips gone since the day was listed leave nothing to play on to: the
+    // recording that ended stays, paused, as at the end of the day.
+    const auto hasClip = [&](int c) {
+        return !FindFiles(ChannelClipByStampPattern(m_dataRoot, stamp, c)).empty();
+    };
+    if (!hasClip(1) && !hasClip(2) && !hasClip(3) && !hasClip(4))
+        return false;
     m_pageMessages.SetClipMessage(stamp);
     OpenRecording(stamp);
     OnPlay();

@@ -265,6 +265,19 @@ TEST_F(PlaybackWindowTest, EndOfStreamPlaysTheNextRecordingAndStopsAfterTheLast)
     EXPECT_EQ(ButtonStates(), kPaused);
 }
 
+TEST_F(PlaybackWindowTest, TheNextRecordingGoneStopsAtTheEndLikeTheLastOne) {
+    AddClip("100000-1", 60);
+    AddClip("100500-1", 60);
+    Start();
+    ChooseMoment(10, 0, 50);
+    Click(1015);
+    std::filesystem::remove(card_.Path() / "video" / Name("100500-1", 60));
+    AdvanceAll(10 * kSecond);
+    EXPECT_EQ(dialog_->ClipStart(), (Moment{10, 0, 0}));
+    EXPECT_FALSE(dialog_->IsPlaying());
+    EXPECT_EQ(ButtonStates(), kPaused);
+}
+
 TEST_F(PlaybackWindowTest, EndReachedWhilePausedStillLeavesAConsistentState) {
     AddClip("100000-1", 60);
     AddClip("100500-1", 60);
