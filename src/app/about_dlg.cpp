@@ -4,8 +4,8 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "app/own_dialog.h"
 #include "res/bitmaps.h"
+#include "res/own_dialog.h"
 #include "res/resource_ids.h"
 
 namespace tramlet {

@@ -2,11 +2,11 @@
 
 #include <QKeyEvent>
 
-#include "app/own_dialog.h"
 #include "app/tramlet_dlg.h"
 #include "avifix/avi_fix_dlg.h"
 #include "backup/backup_dlg.h"
 #include "platform/mount_watcher.h"
+#include "res/own_dialog.h"
 
 namespace tramlet {
 
@@ -15,7 +15,8 @@ namespace {
 // The bridge acts on whichever main window there is when the page calls.
 MapPageHost* FindMainWindow() {
     for (QWidget* window : QApplication::topLevelWidgets()) {
-        if (auto* dialog = qobject_cast<CTramletDlg*>(window)) return dialog;
+        if (auto* dialog = qobject_cast<CTramletDlg*>(window))
+            return dialog;
     }
     return nullptr;
 }

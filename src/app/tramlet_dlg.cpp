@@ -21,7 +21,6 @@
 #include "app/install_folder.h"
 #include "app/mark_bar_layout.h"
 #include "app/month_calendar.h"
-#include "app/own_dialog.h"
 #include "controls/bitmap_button.h"
 #include "controls/bitmap_slider.h"
 #include "map/day_track.h"
@@ -31,6 +30,7 @@
 #include "platform/volume_source.h"
 #include "res/bitmaps.h"
 #include "res/dialog_units.h"
+#include "res/own_dialog.h"
 #include "res/resource_ids.h"
 #include "res/string_table.h"
 #include "snapshot/window_snapshot.h"
@@ -392,8 +392,8 @@ void CTramletDlg::OnBnClickedReset() {
 }
 
 void CTramletDlg::OnBnClickedBackup() {
-    emit BackupRequested(
-        {m_catalogue.SelectedDate(), m_clipHour, m_clipMinute, m_clipSecond, m_dataRoot});
+    emit BackupRequested({m_catalogue.SelectedDate(), m_clipLength > 0, m_clipHour, m_clipMinute,
+                          m_clipSecond, m_dataRoot});
 }
 
 void CTramletDlg::OnBnClickedCapture() {

@@ -10,12 +10,13 @@
 #include <string>
 #include <vector>
 
-#include "app/layout_table.h"
+#include "backup/backup_hand_over.h"
 #include "catalogue/clip_name.h"
 #include "catalogue/day_catalogue.h"
 #include "map/map_page_host.h"
 #include "map/page_messages.h"
 #include "platform/mounted_volume.h"
+#include "playback/layout_table.h"
 #include "playback/player_slots.h"
 #include "playback/time_selection.h"
 
@@ -29,16 +30,6 @@ class CExplorer;
 class CImpIDispatch;
 class CMonthCalendar;
 class VolumeSource;
-
-// What the backup dialog is handed: the selected date, the start of the open
-// recording and the data root.
-struct BackupHandOver {
-    CalendarDate date;
-    int clipHour = 0;
-    int clipMinute = 0;
-    int clipSecond = 0;
-    std::string dataRoot;
-};
 
 // The program's one main window. It owns the shared state: the data root, the
 // selected day with its recordings and marks, the chosen moment, the open

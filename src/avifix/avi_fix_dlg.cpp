@@ -4,9 +4,9 @@
 #include <QProgressBar>
 #include <QThread>
 
-#include "app/own_dialog.h"
 #include "avifix/repair_pass.h"
 #include "res/dialog_units.h"
+#include "res/own_dialog.h"
 #include "res/resource_ids.h"
 #include "res/string_table.h"
 

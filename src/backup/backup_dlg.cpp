@@ -16,12 +16,12 @@
 
 #include <algorithm>
 
-#include "app/own_dialog.h"
-#include "app/tramlet_dlg.h"
+#include "backup/backup_hand_over.h"
 #include "backup/backup_progress_dlg.h"
 #include "backup/backup_report_text.h"
 #include "backup/local_moment.h"
 #include "res/dialog_units.h"
+#include "res/own_dialog.h"
 #include "res/resource_ids.h"
 #include "res/string_table.h"
 
@@ -232,6 +232,12 @@ void CBackup::OnOK() {
     }
     if (RefuseFolder(m_backupDir))
         return;
+    if (m_radioCurrent->isChecked() && !m_recordingOpen) {
+        Message(
+            QString::fromUtf8("열려 있는 녹화 영상이 없습니다.\n"
+                              "영상을 먼저 재생하거나 기간을 지정해 주세요."));
+        return;
+    }
     const std::vector<BackupItem> plan = Plan();
     if (!HasClip(plan)) {
         Message(QString::fromUtf8("백업할 영상이 없습니다."));
@@ -258,6 +264,7 @@ void RunBackupDialog(const BackupHandOver& handOver) {
     backup.m_year = handOver.date.year;
     backup.m_month = handOver.date.month;
     backup.m_day = handOver.date.day;
+    backup.m_recordingOpen = handOver.recordingOpen;
     backup.m_clipHour = handOver.clipHour;
     backup.m_clipMinute = handOver.clipMinute;
     backup.m_clipSecond = handOver.clipSecond;

@@ -41,6 +41,7 @@ class CBackup : public QDialog {
     int m_year = 0;
     int m_month = 0;
     int m_day = 0;
+    bool m_recordingOpen = false;
     int m_clipHour = 0;
     int m_clipMinute = 0;
     int m_clipSecond = 0;

@@ -5,8 +5,8 @@
 #include <QPushButton>
 #include <QThread>
 
-#include "app/own_dialog.h"
 #include "res/dialog_units.h"
+#include "res/own_dialog.h"
 
 namespace tramlet {
 namespace {

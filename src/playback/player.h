@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "app/layout_table.h"
+#include "playback/layout_table.h"
 
 namespace tramlet {
 

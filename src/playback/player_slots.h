@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/layout_table.h"
+#include "playback/layout_table.h"
 #include "playback/player.h"
 
 namespace tramlet {

@@ -8,7 +8,7 @@
 #include "app/card_version.h"
 #include "app/data_root.h"
 #include "app/install_folder.h"
-#include "app/layout_table.h"
+#include "playback/layout_table.h"
 #include "support/temp_dir.h"
 
 namespace tramlet {

@@ -70,6 +70,7 @@ class BackupDialogTest : public testing::Test {
         dialog->m_year = 2012;
         dialog->m_month = 3;
         dialog->m_day = 5;
+        dialog->m_recordingOpen = true;
         dialog->m_clipHour = 14;
         dialog->m_clipMinute = 22;
         dialog->m_clipSecond = 33;
@@ -294,6 +295,17 @@ TEST_F(BackupDialogTest, SaysWhatFailedAndWhy) {
     EXPECT_FALSE(text.contains(QString("video/") + kClip1)) << text.toStdString();
     EXPECT_EQ(dialog->result(), 0);  // stays open for another folder
     EXPECT_FALSE(HasLeftovers(backup_.Path()));
+}
+
+TEST_F(BackupDialogTest, CurrentRecordingWithNoneOpenSaysSoAndCopiesNothing) {
+    card_.Write("video/20120305-000000-1-60.avi", "the day's midnight recording");
+    const auto dialog = Open();
+    dialog->m_recordingOpen = false;
+    dialog->m_clipHour = dialog->m_clipMinute = dialog->m_clipSecond = 0;
+    dialog->OnOK();
+    ASSERT_EQ(shown_.size(), 1u);
+    EXPECT_TRUE(shown_[0].text.startsWith(QString::fromUtf8("열려 있는 녹화 영상이 없습니다")));
+    EXPECT_FALSE(fs::exists(backup_.Path() / "video"));
 }
 
 TEST_F(BackupDialogTest, PeriodWithoutClipsSaysSoInsteadOfCompletion) {

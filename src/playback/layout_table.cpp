@@ -1,4 +1,4 @@
-#include "app/layout_table.h"
+#include "playback/layout_table.h"
 
 namespace tramlet {
 

@@ -1,4 +1,4 @@
-#include "app/own_dialog.h"
+#include "res/own_dialog.h"
 
 #include <QWidget>
 
