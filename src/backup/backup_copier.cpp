@@ -165,7 +165,8 @@ struct BackupCopier::Pipeline {
 
 BackupCopier::BackupCopier(std::string backupDir)
     : backupDir_(WithSlash(std::move(backupDir))),
-      write_([](int fd, const void* data, size_t size) { return ::write(fd, data, size); }) {}
+      write_([](int fd, const void* data, size_t size) { return ::write(fd, data, size); }),
+      flush_(::fsync) {}
 
 BackupCopier::~BackupCopier() = default;
 
@@ -183,6 +184,21 @@ void BackupCopier::PrepareFolders() {
             if (IsTemporaryName(name))
                 ::unlink((path + "/" + name).c_str());
         }
+    }
+}
+
+// A rename lasts once its folder is flushed: a stick pulled right after the
+// report must hold every file the report names.
+void BackupCopier::FlushFolders(BackupReport& result) const {
+    for (const std::string folder : {"video/", "gps/", ""}) {
+        const int fd = ::open((backupDir_ + folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0)
+            continue;  // never made, so nothing was put in it
+        if (flush_(fd) != 0) {
+            result.failures.push_back(
+                {folder.empty() ? "SHA256SUMS" : folder, BackupProblem::kCopyFailed, errno});
+        }
+        ::close(fd);
     }
 }
 
@@ -237,6 +253,7 @@ BackupReport BackupCopier::Run(const std::vector<BackupItem>& plan, const Progre
     if (!result.copied.empty()) {
         if (const int error = sums.Save(); error != 0)
             result.failures.push_back({"SHA256SUMS", BackupProblem::kChecksumsNotSaved, error});
+        FlushFolders(result);
     }
     pipeline_.reset();
     if (report)
@@ -297,7 +314,7 @@ BackupCopier::Outcome BackupCopier::CopyFile(const BackupItem& item, BackupProgr
         if (report)
             report(progress);
     }
-    if (::fsync(temp.Fd()) != 0)
+    if (flush_(temp.Fd()) != 0)
         return fail(BackupProblem::kCopyFailed, errno);
     const struct timespec times[2] = {source.Stat().st_atim, source.Stat().st_mtim};
     ::futimens(temp.Fd(), times);

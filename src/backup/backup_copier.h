@@ -59,12 +59,15 @@ class BackupCopier {
   public:
     using ProgressCallback = std::function<void(const BackupProgress&)>;
     using WriteFunction = std::function<ssize_t(int fd, const void* data, size_t size)>;
+    using FlushFunction = std::function<int(int fd)>;
 
     explicit BackupCopier(std::string backupDir);
     ~BackupCopier();
 
     // Lets tests make writes fail (a full disk, a pulled card).
     void SetWriteFunction(WriteFunction write) { write_ = std::move(write); }
+    // Lets tests watch and fail the flushes of copies and folders (fsync).
+    void SetFlushFunction(FlushFunction flush) { flush_ = std::move(flush); }
 
     // Runs on any thread; `cancel` is looked at between blocks.
     BackupReport Run(const std::vector<BackupItem>& plan, const ProgressCallback& progress,
@@ -78,11 +81,13 @@ class BackupCopier {
                      std::string& hash, BackupFailure& failure);
     bool WriteAll(int fd, const char* data, size_t size);
     void PrepareFolders();
+    void FlushFolders(BackupReport& result) const;
 
     struct Pipeline;
 
     std::string backupDir_;  // ends in '/'
     WriteFunction write_;
+    FlushFunction flush_;
     std::map<std::string, int> folderErrors_;  // "video", "gps" -> errno of making it
     std::unique_ptr<Pipeline> pipeline_;       // lives for one Run
 };

@@ -89,6 +89,38 @@ TEST_F(BackupCopierTest, ReplacesEarlierCopiesAndKeepsTheirChecksums) {
     EXPECT_EQ(std::system(check.c_str()), 0);
 }
 
+TEST_F(BackupCopierTest, ChecksumsOfNamesWithABackslashOrANewlineVerify) {
+    card.Write("video/back\\slash-1-1-1.avi", "one");
+    card.Write("video/new\nline-1-1-1.avi", "two");
+    BackupCopier copier(backup.Path().string());
+    ASSERT_TRUE(Run(copier, {Clip("back\\slash-1-1-1.avi")}).Complete());
+    // A second run reads the escaped line back and keeps it.
+    ASSERT_TRUE(Run(copier, {Clip("new\nline-1-1-1.avi")}).Complete());
+    const std::string check =
+        "cd '" + backup.Path().string() + "' && sha256sum --quiet --strict -c SHA256SUMS";
+    EXPECT_EQ(std::system(check.c_str()), 0) << ReadFile(backup.Path() / "SHA256SUMS");
+}
+
+TEST_F(BackupCopierTest, FlushesTheFoldersBeforeReportingAndSaysWhenItCannot) {
+    card.Write("video/a-1-1-1.avi", "a");
+    card.Write("gps/20120305.gps", "g");
+    BackupCopier copier(backup.Path().string());
+    std::vector<std::string> flushed;
+    copier.SetFlushFunction([&](int fd) {
+        const fs::path path = fs::read_symlink("/proc/self/fd/" + std::to_string(fd));
+        if (!fs::is_directory(path))
+            return ::fsync(fd);
+        flushed.push_back(path.lexically_relative(backup.Path()).string());
+        errno = EIO;
+        return path.filename() == "video" ? -1 : ::fsync(fd);
+    });
+    const auto report = Run(copier, {Log("20120305.gps"), Clip("a-1-1-1.avi")});
+    EXPECT_EQ(flushed, (std::vector<std::string>{"video", "gps", "."}));
+    ASSERT_EQ(report.failures.size(), 1u);
+    EXPECT_EQ(report.failures[0].file, "video/");
+    EXPECT_EQ(report.failures[0].error, EIO);
+}
+
 TEST_F(BackupCopierTest, ReportsWhatFailedAndWhy) {
     card.Write("video/kept-1-1-1.avi", "x");
     BackupCopier copier(backup.Path().string());
