@@ -59,11 +59,13 @@ class PlaybackEndToEndTest : public testing::Test {
         QTest::mouseRelease(seconds, Qt::LeftButton, {}, at);
         // A loaded machine takes a while to seek four decoders; the picture
         // counts once every channel has left the first frame.
-        test::WaitFor([this] {
-            const std::map<int, int> frames = ShownFrames();
-            return frames.size() == 4 &&
-                   std::all_of(frames.begin(), frames.end(), [](auto& f) { return f.second > 0; });
-        }, 10000);
+        test::WaitFor(
+            [this] {
+                const std::map<int, int> frames = ShownFrames();
+                return frames.size() == 4 && std::all_of(frames.begin(), frames.end(),
+                                                         [](auto& f) { return f.second > 0; });
+            },
+            10000);
         QTest::qWait(300);
     }
 

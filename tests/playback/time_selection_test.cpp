@@ -4,10 +4,7 @@
 
 #include <climits>
 
-#include "playback/drift_control.h"
-#include "playback/open_error_text.h"
 #include "playback/player.h"
-#include "playback/volume_curve.h"
 
 namespace tramlet {
 namespace {
@@ -56,36 +53,6 @@ TEST(TimeSelection, RecordsAreFoundByCoverAndByStart) {
     EXPECT_EQ(FindRecordAfter(days, {10, 1, 0})->minute, 5);
     EXPECT_EQ(FindRecordAfter(days, {10, 5, 0}), nullptr);
     EXPECT_EQ(FindRecordAfter(days, {11, 0, 0}), nullptr);
-}
-
-TEST(VolumeCurve, DecibelsFollowMpvsCubicCurveBothWays) {
-    EXPECT_DOUBLE_EQ(MpvVolumeFromHundredths(0), 100.0);
-    // -6 dB is half the amplitude: (v/100)^3 = 0.501.
-    EXPECT_NEAR(MpvVolumeFromHundredths(-600), 79.43, 0.01);
-    EXPECT_EQ(MpvVolumeFromHundredths(kSilentVolume), 0.0);
-    EXPECT_EQ(MpvVolumeFromHundredths(500), 100.0);
-    for (int hundredths : {0, -1, -600, -2500, -9999})
-        EXPECT_EQ(HundredthsFromMpvVolume(MpvVolumeFromHundredths(hundredths)), hundredths);
-    EXPECT_EQ(HundredthsFromMpvVolume(0.0), kSilentVolume);
-    EXPECT_EQ(HundredthsFromMpvVolume(130.0), 0);
-}
-
-TEST(OpenErrorText, NamedCodesHaveTheirSentenceAndOthersTheirNumber) {
-    EXPECT_EQ(OpenErrorText(kAudioNotRenderedCode),
-              "Cannot play back the audio stream: could not find a suitable renderer.");
-    EXPECT_EQ(OpenErrorText(0x8004025e), "RenderFile Error Code is 0x8004025e");
-}
-
-TEST(DriftControl, NudgesSmallDriftAndSeeksLargeDrift) {
-    const std::int64_t frame = kMediaTimePerSecond / 30;
-    EXPECT_EQ(CorrectDrift(0, frame / 2, 1.0, frame).rateFactor, 1.0);
-    const DriftCorrection ahead = CorrectDrift(0, 2 * frame, 1.0, frame);
-    EXPECT_LT(ahead.rateFactor, 1.0);
-    EXPECT_GE(ahead.rateFactor, 0.9);
-    EXPECT_FALSE(ahead.seekTo);
-    EXPECT_GT(CorrectDrift(10 * frame, 0, 8.0, frame).rateFactor, 1.0);
-    const DriftCorrection far = CorrectDrift(50 * frame, 0, 1.0, frame);
-    EXPECT_EQ(far.seekTo, 50 * frame);
 }
 
 }  // namespace
