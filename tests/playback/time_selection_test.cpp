@@ -46,13 +46,13 @@ TEST(TimeSelection, RecordsAreFoundByCoverAndByStart) {
     EXPECT_EQ(FindCoveringRecord(days, 36000 + 119)->minute, 0);
     EXPECT_EQ(FindCoveringRecord(days, 36000 + 300)->minute, 5);
     EXPECT_EQ(FindCoveringRecord(days, 36000 + 120), nullptr);
-    days.AddClip(23, 0, 0, 0, INT_MAX);  // the name's duration field saturated
-    EXPECT_EQ(FindCoveringRecord(days, 86399)->hour, 23);
     EXPECT_EQ(FindRecordStartingAt(days, {10, 5, 0})->minute, 5);
     EXPECT_EQ(FindRecordStartingAt(days, {10, 5, 1}), nullptr);
     EXPECT_EQ(FindRecordAfter(days, {10, 1, 0})->minute, 5);
     EXPECT_EQ(FindRecordAfter(days, {10, 5, 0}), nullptr);
     EXPECT_EQ(FindRecordAfter(days, {11, 0, 0}), nullptr);
+    days.AddClip(23, 0, 0, 0, INT_MAX);  // the name's duration field saturated
+    EXPECT_EQ(FindCoveringRecord(days, 86399)->hour, 23);
 }
 
 }  // namespace
