@@ -115,7 +115,8 @@ class CTramletDlg : public QDialog, public MapPageHost {
     void ResetDateAndMoment();
     void SetUpPlayback();
     void OpenFirstRecording(const std::string& stamp);
-    bool OpenClip(const std::string& path, int k, int p, int n);
+    // The window's part of a clip's opening; whether it opened.
+    bool OnClipOpened(const PlayerSlots::OpenOutcome& outcome);
     void PostOpenSetup(bool rateOnly);
     void ChooseHeardChannel();
     std::vector<Player*> ChosenPlayers() const;

@@ -67,8 +67,7 @@ void CTramletDlg::OpenFirstRecording(const std::string& stamp) {
     OpenRecording(stamp);
 }
 
-bool CTramletDlg::OpenClip(const std::string& path, int k, int p, int n) {
-    const PlayerSlots::OpenOutcome outcome = m_players.OpenClip(path, k, p, n, m_layout);
+bool CTramletDlg::OnClipOpened(const PlayerSlots::OpenOutcome& outcome) {
     if (!outcome.error.empty() && m_reportError)
         m_reportError(QString::fromStdString(outcome.error));
     if (!outcome.opened)
@@ -200,19 +199,23 @@ void CTramletDlg::OnSliderDone(int id, int position) {
 void CTramletDlg::OpenClipsOf(const DayTime& record, const std::function<std::string(int)>& pattern,
                               const std::function<void(const ClipName&, bool)>& onClip) {
     const int n = record.ChannelCount();
-    int p = 0;
+    std::vector<PlayerSlots::ClipToOpen> clips;
+    std::vector<ClipName> names;
     for (int c = 1; c <= 4; ++c) {
         if (!record.channels[static_cast<std::size_t>(c - 1)])
             continue;
-        const std::vector<std::string> names = FindFiles(pattern(c));
+        const std::vector<std::string> found = FindFiles(pattern(c));
         const std::optional<ClipName> name =
-            names.empty() ? std::nullopt : ParseClipName(names.front());
+            found.empty() ? std::nullopt : ParseClipName(found.front());
         if (!name)
             continue;
-        const bool opened = OpenClip(ClipPath(m_dataRoot, names.front()), c - 1, p, n);
-        ++p;
-        onClip(*name, opened);
+        clips.push_back(
+            {ClipPath(m_dataRoot, found.front()), c - 1, static_cast<int>(clips.size()), n});
+        names.push_back(*name);
     }
+    const std::vector<PlayerSlots::OpenOutcome> outcomes = m_players.OpenClips(clips, m_layout);
+    for (std::size_t i = 0; i < clips.size(); ++i)
+        onClip(names[i], OnClipOpened(outcomes[i]));
 }
 
 void CTramletDlg::OnMomentChosen() {

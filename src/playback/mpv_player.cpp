@@ -1,8 +1,7 @@
 #include "playback/mpv_player.h"
 
-#include <QElapsedTimer>
-
 #include <algorithm>
+#include <chrono>
 #include <clocale>
 #include <cmath>
 #include <string>
@@ -16,7 +15,6 @@
 namespace tramlet {
 namespace {
 
-constexpr int kOpenTimeoutMs = 10000;
 // The codes an open failure reports: a timeout and an unknown format keep
 // the platform's own numbers; other mpv errors are numbered after them.
 constexpr std::uint32_t kTimeoutCode = 0x8004025E;
@@ -157,11 +155,10 @@ void MpvPlayer::OnPropertyChange(std::uint64_t observed, const mpv_event_propert
         frameRate_ = value;
 }
 
-std::optional<std::uint32_t> MpvPlayer::WaitUntilLoaded(int timeoutMs) {
-    QElapsedTimer clock;
-    clock.start();
+std::optional<std::uint32_t> MpvPlayer::WaitUntilLoaded(Deadline deadline) {
     for (;;) {
-        const double left = (timeoutMs - clock.elapsed()) / 1000.0;
+        const double left =
+            std::chrono::duration<double>(deadline - std::chrono::steady_clock::now()).count();
         if (left <= 0)
             return kTimeoutCode;
         const mpv_event* event = mpv_wait_event(mpv_, left);
@@ -190,13 +187,17 @@ bool MpvPlayer::ReadLoadedClip() {
     return hasVideo;
 }
 
-std::optional<std::string> MpvPlayer::Open(const std::string& path) {
+std::optional<std::string> MpvPlayer::StartOpen(const std::string& path) {
     if (!mpv_ || !widget_ || !widget_->PrepareRendering())
         return OpenErrorText(kVideoNotRenderedCode);
     const char* command[] = {"loadfile", path.c_str(), nullptr};
     if (const int error = mpv_command(mpv_, command); error < 0)
         return OpenErrorText(CodeOfMpvError(error));
-    if (const std::optional<std::uint32_t> code = WaitUntilLoaded(kOpenTimeoutMs))
+    return std::nullopt;
+}
+
+std::optional<std::string> MpvPlayer::FinishOpen(Deadline deadline) {
+    if (const std::optional<std::uint32_t> code = WaitUntilLoaded(deadline))
         return OpenErrorText(*code);
     if (!ReadLoadedClip())
         return OpenErrorText(kVideoNotRenderedCode);

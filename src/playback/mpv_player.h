@@ -28,7 +28,8 @@ class MpvPlayer : public QObject, public Player {
     MpvPlayer(QWidget* videoArea, std::function<void()> notify);
     ~MpvPlayer() override;
 
-    std::optional<std::string> Open(const std::string& path) override;
+    std::optional<std::string> StartOpen(const std::string& path) override;
+    std::optional<std::string> FinishOpen(Deadline deadline) override;
     void Run() override;
     void Pause() override;
     void Cue() override;
@@ -53,7 +54,7 @@ class MpvPlayer : public QObject, public Player {
     void DrainEvents();
     void HandleEvent(const mpv_event& event);
     void OnPropertyChange(std::uint64_t observed, const mpv_event_property& property);
-    std::optional<std::uint32_t> WaitUntilLoaded(int timeoutMs);
+    std::optional<std::uint32_t> WaitUntilLoaded(Deadline deadline);
     bool ReadLoadedClip();
     void SetPaused(bool paused);
     void ApplySpeed();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -26,16 +27,29 @@ struct PlayerEvent {
     long param2 = 0;
 };
 
-// One channel's media player with its picture in the video area. Opening is
-// synchronous; everything after it acts at once and does not wait for the
-// picture to change.
+// How long the channels of a recording may take to load, all together.
+inline constexpr std::chrono::milliseconds kOpenTimeout{3000};
+
+// One channel's media player with its picture in the video area. Opening
+// waits for the clip; everything after it acts at once and does not wait for
+// the picture to change.
 class Player {
   public:
+    using Deadline = std::chrono::steady_clock::time_point;
     virtual ~Player() = default;
 
-    // Loads the clip and waits until it is ready to show its first frame,
-    // paused. On failure, the text to show the user.
-    virtual std::optional<std::string> Open(const std::string& path) = 0;
+    // Starts loading the clip, without waiting, so that the channels of a
+    // recording load together. On failure, the text to show the user.
+    virtual std::optional<std::string> StartOpen(const std::string& path) = 0;
+    // Waits, until the deadline at the latest, for the clip to be ready to
+    // show its first frame, paused. On failure, the text to show the user.
+    virtual std::optional<std::string> FinishOpen(Deadline deadline) = 0;
+    // Both, for one clip on its own.
+    std::optional<std::string> Open(const std::string& path) {
+        if (std::optional<std::string> error = StartOpen(path))
+            return error;
+        return FinishOpen(std::chrono::steady_clock::now() + kOpenTimeout);
+    }
 
     virtual void Run() = 0;
     virtual void Pause() = 0;

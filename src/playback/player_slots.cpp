@@ -2,27 +2,42 @@
 
 namespace tramlet {
 
-PlayerSlots::OpenOutcome PlayerSlots::OpenClip(const std::string& path, int k, int p, int n,
-                                               const LayoutTable& layout) {
-    OpenOutcome outcome;
-    if (k < 0 || k >= kCount || p < 0 || p >= kCount || n < 1 || n > kCount || !factory_)
-        return outcome;
-    std::unique_ptr<Player> player = factory_(k);
-    if (!player)
-        return outcome;
-    if (std::optional<std::string> error = player->Open(path)) {
+std::vector<PlayerSlots::OpenOutcome> PlayerSlots::OpenClips(const std::vector<ClipToOpen>& clips,
+                                                             const LayoutTable& layout) {
+    std::vector<OpenOutcome> outcomes(clips.size());
+    std::vector<std::unique_ptr<Player>> loading(clips.size());
+    for (std::size_t i = 0; i < clips.size(); ++i) {
+        const ClipToOpen& c = clips[i];
+        if (c.k < 0 || c.k >= kCount || c.p < 0 || c.p >= kCount || c.n < 1 || c.n > kCount ||
+            !factory_)
+            continue;
+        loading[i] = factory_(c.k);
+        if (!loading[i])
+            continue;
+        if (std::optional<std::string> error = loading[i]->StartOpen(c.path)) {
+            outcomes[i].error = std::move(*error);
+            loading[i].reset();
+        }
+    }
+    const Player::Deadline deadline = std::chrono::steady_clock::now() + kOpenTimeout;
+    for (std::size_t i = 0; i < clips.size(); ++i) {
+        if (!loading[i])
+            continue;
         // A player that holds no clip would still be run, seeked and chosen
         // as the heard channel; it goes at once.
-        outcome.error = std::move(*error);
-        return outcome;
+        if (std::optional<std::string> error = loading[i]->FinishOpen(deadline)) {
+            outcomes[i].error = std::move(*error);
+            continue;
+        }
+        const ClipToOpen& c = clips[i];
+        loading[i]->Seek(0, SeekMode::kExact);
+        Slot& slot = slots_[static_cast<std::size_t>(c.k)];
+        slot = Slot{std::move(loading[i]), c.p, c.n - 1};
+        slot.player->ShowVideo(CellOf(c.k, layout));
+        outcomes[i].opened = true;
+        outcomes[i].duration = slot.player->Duration();
     }
-    player->Seek(0, SeekMode::kExact);
-    Slot& slot = slots_[static_cast<std::size_t>(k)];
-    slot = Slot{std::move(player), p, n - 1};
-    slot.player->ShowVideo(CellOf(k, layout));
-    outcome.opened = true;
-    outcome.duration = slot.player->Duration();
-    return outcome;
+    return outcomes;
 }
 
 void PlayerSlots::CloseAll() {

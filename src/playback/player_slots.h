@@ -29,9 +29,19 @@ class PlayerSlots {
 
     void SetFactory(Factory factory) { factory_ = std::move(factory); }
 
-    // Opens the clip into slot k at layout position p of a recording of n
-    // channels and shows its picture in that cell, at the start of the clip.
-    OpenOutcome OpenClip(const std::string& path, int k, int p, int n, const LayoutTable& layout);
+    // The clip for slot k, at layout position p of a recording of n channels.
+    struct ClipToOpen {
+        std::string path;
+        int k = 0;
+        int p = 0;
+        int n = 0;
+    };
+
+    // Opens the clips into their slots and shows each picture in its cell,
+    // at the start of the clip. The clips load together, within one bound
+    // (kOpenTimeout). One outcome a clip, in order.
+    std::vector<OpenOutcome> OpenClips(const std::vector<ClipToOpen>& clips,
+                                       const LayoutTable& layout);
     void CloseAll();
 
     Player* At(int k) const;

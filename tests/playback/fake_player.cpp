@@ -5,12 +5,20 @@
 
 namespace tramlet::test {
 
-std::optional<std::string> FakePlayer::Open(const std::string& clipPath) {
+std::optional<std::string> FakePlayer::StartOpen(const std::string& clipPath) {
     path = clipPath;
     const auto script = clips_.find(std::filesystem::path(clipPath).filename().string());
     if (script != clips_.end())
         clip_ = script->second;
     volume = clip_.startVolume;
+    if (onOpen)
+        onOpen("start", {});
+    return std::nullopt;
+}
+
+std::optional<std::string> FakePlayer::FinishOpen(Deadline deadline) {
+    if (onOpen)
+        onOpen("finish", deadline);
     return clip_.openError;
 }
 

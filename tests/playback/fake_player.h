@@ -29,7 +29,8 @@ class FakePlayer : public Player {
     FakePlayer(const std::map<std::string, FakeClip>& clips, std::function<void()> notify)
         : clips_(clips), notify_(std::move(notify)) {}
 
-    std::optional<std::string> Open(const std::string& path) override;
+    std::optional<std::string> StartOpen(const std::string& path) override;
+    std::optional<std::string> FinishOpen(Deadline deadline) override;
     void Run() override { running_ = true; }
     void Pause() override { running_ = false; }
     void Cue() override {
@@ -59,6 +60,8 @@ class FakePlayer : public Player {
     void EndOfStream();
 
     std::string path;
+    // Told "start" and "finish" as the clip is opened, with the deadline.
+    std::function<void(const char* step, Deadline deadline)> onOpen;
     std::vector<std::pair<std::int64_t, SeekMode>> seeks;
     int cues = 0;
     int volume = kFullVolume;

@@ -137,6 +137,12 @@ TEST_F(MpvPlayerTest, ASeekTheCoreRefusesLeavesThePositionWhereItWas) {
     EXPECT_TRUE(QTest::qWaitFor([this] { return player_->Position() == 0; }, 5000));
 }
 
+TEST_F(MpvPlayerTest, AClipNotLoadedByTheDeadlineFailsWithTheTimeoutCode) {
+    ASSERT_EQ(player_->StartOpen(Clip()), std::nullopt);
+    EXPECT_EQ(player_->FinishOpen(std::chrono::steady_clock::now()),
+              "RenderFile Error Code is 0x8004025e");
+}
+
 TEST_F(MpvPlayerTest, AFileThatIsNoClipIsRefusedWithItsCode) {
     const std::string bogus = card_->Write("video/not-a-clip.avi", "not a clip").string();
     const std::optional<std::string> error = player_->Open(bogus);

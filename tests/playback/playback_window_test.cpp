@@ -60,7 +60,11 @@ class PlaybackWindowTest : public testing::Test {
     void Start() {
         dialog_ = std::make_unique<CTramletDlg>(volumes_, CTramletDlg::RepairRunner{});
         dialog_->SetPlayerFactory([this](int, std::function<void()> notify) {
-            return std::make_unique<FakePlayer>(clips_, std::move(notify));
+            auto player = std::make_unique<FakePlayer>(clips_, std::move(notify));
+            player->onOpen = [this](const char* step, Player::Deadline deadline) {
+                opens_.emplace_back(step, deadline);
+            };
+            return player;
         });
         dialog_->SetErrorReporter([this](const QString& text) { errors_.push_back(text); });
         dialog_->OnInitDialog();
@@ -108,6 +112,7 @@ class PlaybackWindowTest : public testing::Test {
     }
 
     test::TempDir card_;
+    std::vector<std::pair<std::string, Player::Deadline>> opens_;
     test::NoVolumes volumes_;
     std::map<std::string, FakeClip> clips_;
     std::vector<QString> errors_;
@@ -263,6 +268,22 @@ TEST_F(PlaybackWindowTest, EndOfStreamPlaysTheNextRecordingAndStopsAfterTheLast)
     EXPECT_EQ(dialog_->ClipStart(), (Moment{10, 5, 0}));
     EXPECT_FALSE(dialog_->IsPlaying());
     EXPECT_EQ(ButtonStates(), kPaused);
+}
+
+TEST_F(PlaybackWindowTest, TheChannelsLoadTogetherWithinOneBound) {
+    for (const char* clip : {"100000-1", "100000-2", "100000-3", "100000-4"})
+        AddClip(clip, 60);
+    Start();
+    ChooseMoment(10, 0, 0);
+    const auto after = std::chrono::steady_clock::now();
+    ASSERT_EQ(opens_.size(), 8u);
+    for (size_t i = 0; i < 8; ++i) {
+        EXPECT_EQ(opens_[i].first, i < 4 ? "start" : "finish") << i;
+        if (i >= 4) {
+            EXPECT_EQ(opens_[i].second, opens_[4].second);
+            EXPECT_LE(opens_[i].second, after + kOpenTimeout);
+        }
+    }
 }
 
 TEST_F(PlaybackWindowTest, TheNextRecordingGoneStopsAtTheEndLikeTheLastOne) {
