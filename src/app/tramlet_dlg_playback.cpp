@@ -412,12 +412,14 @@ bool CTramletDlg::AdvanceAfterEnd() {
 
 void CTramletDlg::SyncChannels() {
     Player* selected = m_players.At(m_curChannel);
-    if (!m_playing || m_zoomed || !selected)
+    if (!m_playing || m_zoomed || !selected || selected->SeekPending())
         return;
     const std::int64_t lead = selected->Position();
     for (int k = 0; k < PlayerSlots::kCount; ++k) {
         Player* p = m_players.At(k);
-        if (!p || p == selected)
+        // A channel still on its way to a seek has no position to correct
+        // yet; seeking it again would only restart its decoding.
+        if (!p || p == selected || p->SeekPending())
             continue;
         const DriftCorrection c =
             CorrectDrift(lead, p->Position(), selected->Rate(), selected->FrameDuration());

@@ -35,6 +35,7 @@ class MpvPlayer : public QObject, public Player {
     void Cue() override;
     bool IsRunning() const override { return running_; }
     void Seek(std::int64_t position, SeekMode mode) override;
+    bool SeekPending() const override { return seekTarget_.has_value(); }
     std::int64_t Position() const override;
     std::optional<std::int64_t> Duration() const override;
     std::int64_t FrameDuration() const override;

@@ -58,6 +58,8 @@ class Player {
     virtual bool IsRunning() const = 0;
 
     virtual void Seek(std::int64_t position, SeekMode mode) = 0;
+    // Until a seek has landed, Position() is where it is going.
+    virtual bool SeekPending() const = 0;
     virtual std::int64_t Position() const = 0;
     virtual std::optional<std::int64_t> Duration() const = 0;
     // One frame of the clip's video, in media time.

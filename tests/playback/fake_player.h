@@ -39,6 +39,7 @@ class FakePlayer : public Player {
     }
     bool IsRunning() const override { return running_; }
     void Seek(std::int64_t position, SeekMode mode) override;
+    bool SeekPending() const override { return seekPending; }
     std::int64_t Position() const override { return position_; }
     std::optional<std::int64_t> Duration() const override { return clip_.duration; }
     std::int64_t FrameDuration() const override { return kMediaTimePerSecond / 30; }
@@ -64,6 +65,7 @@ class FakePlayer : public Player {
     std::function<void(const char* step, Deadline deadline)> onOpen;
     std::vector<std::pair<std::int64_t, SeekMode>> seeks;
     int cues = 0;
+    bool seekPending = false;
     int volume = kFullVolume;
     double correction = 1.0;
     bool visible = false;

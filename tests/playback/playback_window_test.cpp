@@ -270,6 +270,23 @@ TEST_F(PlaybackWindowTest, EndOfStreamPlaysTheNextRecordingAndStopsAfterTheLast)
     EXPECT_EQ(ButtonStates(), kPaused);
 }
 
+TEST_F(PlaybackWindowTest, AFarChannelIsSeekedBackOnlyOnceItsLastSeekHasLanded) {
+    AddClip("100000-1", 60);
+    AddClip("100000-2", 60);
+    Start();
+    ChooseMoment(10, 0, 10);
+    Click(1015);
+    Slot(1)->Seek(40 * kSecond, SeekMode::kExact);  // 30 s away from the heard channel
+    Slot(1)->seekPending = true;
+    const size_t seeks = Slot(1)->seeks.size();
+    QTest::qWait(600);  // two rounds of the channels' sync
+    EXPECT_EQ(Slot(1)->seeks.size(), seeks);
+    Slot(1)->seekPending = false;
+    QTest::qWait(600);
+    ASSERT_GT(Slot(1)->seeks.size(), seeks);
+    EXPECT_EQ(Slot(1)->seeks.back().first, Slot(0)->Position());
+}
+
 TEST_F(PlaybackWindowTest, TheChannelsLoadTogetherWithinOneBound) {
     for (const char* clip : {"100000-1", "100000-2", "100000-3", "100000-4"})
         AddClip(clip, 60);
