@@ -134,6 +134,7 @@ class CTramletDlg : public QDialog, public MapPageHost {
     void OnGraphNotify();
     bool AdvanceAfterEnd();
     void SyncChannels();
+    void CorrectChannels();
     void OnLButtonDblClk(const QPoint& point);
     void SetTransportButtons(bool play, bool pause);
     void RefreshMap();
@@ -192,6 +193,7 @@ class CTramletDlg : public QDialog, public MapPageHost {
     std::function<void(const QString&)> m_reportError;
     // Keeps the channels together while they play.
     QTimer m_syncTimer;
+    std::uint64_t m_syncRound = 0;  // answers of an older round are not used
     QWidget* m_markAnchor = nullptr;
     QLabel* m_timeLabel = nullptr;
     QString m_mapPage;

@@ -7,6 +7,7 @@
 #include <QTimerEvent>
 
 #include <algorithm>
+#include <memory>
 
 #include "app/tramlet_dlg.h"
 #include "catalogue/folder_listing.h"
@@ -410,11 +411,29 @@ bool CTramletDlg::AdvanceAfterEnd() {
     return true;
 }
 
+// Every channel is asked for its position at once, and the correction waits
+// for the last answer: positions heard from change events at different times
+// lag by several frames at 8x, and the correction chased that lag.
 void CTramletDlg::SyncChannels() {
     Player* selected = m_players.At(m_curChannel);
     if (!m_playing || m_zoomed || !selected || selected->SeekPending())
         return;
-    const std::int64_t lead = selected->Position();
+    const std::vector<Player*> players = m_players.Chosen(false, m_curChannel);
+    const auto unanswered = std::make_shared<std::size_t>(players.size());
+    const std::uint64_t round = ++m_syncRound;
+    for (Player* p : players) {
+        p->SamplePosition([this, unanswered, round] {
+            if (--*unanswered == 0 && round == m_syncRound)
+                CorrectChannels();
+        });
+    }
+}
+
+void CTramletDlg::CorrectChannels() {
+    Player* selected = m_players.At(m_curChannel);
+    if (!m_playing || m_zoomed || !selected || selected->SeekPending())
+        return;
+    const std::int64_t lead = selected->SampledPosition();
     for (int k = 0; k < PlayerSlots::kCount; ++k) {
         Player* p = m_players.At(k);
         // A channel still on its way to a seek has no position to correct
@@ -422,7 +441,7 @@ void CTramletDlg::SyncChannels() {
         if (!p || p == selected || p->SeekPending())
             continue;
         const DriftCorrection c =
-            CorrectDrift(lead, p->Position(), selected->Rate(), selected->FrameDuration());
+            CorrectDrift(lead, p->SampledPosition(), selected->Rate(), selected->FrameDuration());
         if (c.seekTo)
             p->Seek(*c.seekTo, SeekMode::kExact);
         p->SetRateCorrection(c.rateFactor);

@@ -5,6 +5,7 @@
 #include <clocale>
 #include <cmath>
 #include <string>
+#include <utility>
 
 #include <mpv/client.h>
 
@@ -30,6 +31,7 @@ enum Observed : std::uint64_t { kEndReached = 1, kTimePos, kDuration, kFrameRate
 // number above these flags.
 constexpr std::uint64_t kPositionAfterSeek = std::uint64_t{1} << 63;
 constexpr std::uint64_t kSeekReply = std::uint64_t{1} << 62;
+constexpr std::uint64_t kPositionSample = std::uint64_t{1} << 61;
 
 std::uint32_t CodeOfMpvError(int error) {
     if (error == MPV_ERROR_UNKNOWN_FORMAT)
@@ -118,6 +120,14 @@ void MpvPlayer::HandleEvent(const mpv_event& event) {
                 seekTarget_.reset();
             break;
         case MPV_EVENT_GET_PROPERTY_REPLY:
+            if (event.reply_userdata == kPositionSample) {
+                sampled_ = event.error >= 0 && property->format == MPV_FORMAT_DOUBLE
+                               ? ToMediaTime(*static_cast<const double*>(property->data))
+                               : Position();
+                if (std::function<void()> answered = std::exchange(sampleAnswered_, {}))
+                    answered();
+                break;
+            }
             if (event.reply_userdata == (kPositionAfterSeek | seekCount_)) {
                 if (event.error >= 0)
                     OnPropertyChange(kTimePos, *property);
@@ -254,6 +264,14 @@ void MpvPlayer::Seek(std::int64_t position, SeekMode mode) {
 
 std::int64_t MpvPlayer::Position() const {
     return seekTarget_.value_or(ToMediaTime(timePos_));
+}
+
+void MpvPlayer::SamplePosition(std::function<void()> answered) {
+    sampleAnswered_ = std::move(answered);
+    if (mpv_get_property_async(mpv_, kPositionSample, "time-pos", MPV_FORMAT_DOUBLE) < 0) {
+        sampled_ = Position();
+        std::exchange(sampleAnswered_, {})();
+    }
 }
 
 std::optional<std::int64_t> MpvPlayer::Duration() const {

@@ -37,6 +37,8 @@ class MpvPlayer : public QObject, public Player {
     void Seek(std::int64_t position, SeekMode mode) override;
     bool SeekPending() const override { return seekTarget_.has_value(); }
     std::int64_t Position() const override;
+    void SamplePosition(std::function<void()> answered) override;
+    std::int64_t SampledPosition() const override { return sampled_; }
     std::optional<std::int64_t> Duration() const override;
     std::int64_t FrameDuration() const override;
     bool SetRate(double rate) override;
@@ -75,6 +77,8 @@ class MpvPlayer : public QObject, public Player {
     // Until mpv has finished the last seek, the position is where it is going.
     std::optional<std::int64_t> seekTarget_;
     std::uint64_t seekCount_ = 0;
+    std::int64_t sampled_ = 0;
+    std::function<void()> sampleAnswered_;
 };
 
 }  // namespace tramlet

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -27,7 +28,7 @@ struct PlayerEvent {
     long param2 = 0;
 };
 
-// How long the channels of a recording may take to load, all together.
+// How long the channels of a recording may take to load, all of them.
 inline constexpr std::chrono::milliseconds kOpenTimeout{3000};
 
 // One channel's media player with its picture in the video area. Opening
@@ -38,8 +39,8 @@ class Player {
     using Deadline = std::chrono::steady_clock::time_point;
     virtual ~Player() = default;
 
-    // Starts loading the clip, without waiting, so that the channels of a
-    // recording load together. On failure, the text to show the user.
+    // Starts loading the clip, without waiting. On failure, the text to show
+    // the user.
     virtual std::optional<std::string> StartOpen(const std::string& path) = 0;
     // Waits, until the deadline at the latest, for the clip to be ready to
     // show its first frame, paused. On failure, the text to show the user.
@@ -61,6 +62,11 @@ class Player {
     // Until a seek has landed, Position() is where it is going.
     virtual bool SeekPending() const = 0;
     virtual std::int64_t Position() const = 0;
+    // Asks for the position at this instant, for lining channels up: what
+    // Position() last heard may be a few frames old at high speed.
+    // `answered` runs on the GUI thread once SampledPosition() holds it.
+    virtual void SamplePosition(std::function<void()> answered) = 0;
+    virtual std::int64_t SampledPosition() const = 0;
     virtual std::optional<std::int64_t> Duration() const = 0;
     // One frame of the clip's video, in media time.
     virtual std::int64_t FrameDuration() const = 0;

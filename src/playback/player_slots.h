@@ -38,8 +38,8 @@ class PlayerSlots {
     };
 
     // Opens the clips into their slots and shows each picture in its cell,
-    // at the start of the clip. The clips load together, within one bound
-    // (kOpenTimeout). One outcome a clip, in order.
+    // at the start of the clip, all within one bound (kOpenTimeout). One
+    // outcome a clip, in order.
     std::vector<OpenOutcome> OpenClips(const std::vector<ClipToOpen>& clips,
                                        const LayoutTable& layout);
     void CloseAll();

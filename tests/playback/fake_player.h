@@ -41,6 +41,11 @@ class FakePlayer : public Player {
     void Seek(std::int64_t position, SeekMode mode) override;
     bool SeekPending() const override { return seekPending; }
     std::int64_t Position() const override { return position_; }
+    void SamplePosition(std::function<void()> answered) override {
+        sampled_ = position_;
+        answered();
+    }
+    std::int64_t SampledPosition() const override { return sampled_; }
     std::optional<std::int64_t> Duration() const override { return clip_.duration; }
     std::int64_t FrameDuration() const override { return kMediaTimePerSecond / 30; }
     bool SetRate(double rate) override;
@@ -77,6 +82,7 @@ class FakePlayer : public Player {
     FakeClip clip_;
     std::vector<PlayerEvent> events_;
     std::int64_t position_ = 0;
+    std::int64_t sampled_ = 0;
     double rate_ = 1.0;
     bool running_ = false;
 };
