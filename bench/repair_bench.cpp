@@ -23,15 +23,21 @@ using namespace tramlet;
 constexpr int kCopies = 10;
 constexpr std::uintmax_t kTargetBytes = 500ull << 20;
 
-// One clip from the simulator, copied until the set passes 500 MB.
-std::vector<fs::path> MakePristineSet(const std::string& root) {
-    const std::string simulate = std::string(TRAMLET_SIMCARD) +
-                                 " -q --unclosed --no-gps --size 1920x1080 --noise --qp 18"
-                                 " --duration 20 --start 20240501-100000 " +
-                                 bench::ShellQuote(root);
+// One unclosed clip from the simulator in root's video folder, or nothing.
+fs::path SimulateClip(const std::string& root, const std::string& options) {
+    const std::string simulate = std::string(TRAMLET_SIMCARD) + " -q --unclosed --no-gps " +
+                                 options + " " + bench::ShellQuote(root);
     if (std::system(simulate.c_str()) != 0)
         return {};
-    const fs::path clip = fs::directory_iterator(VideoFolder(root))->path();
+    return fs::directory_iterator(VideoFolder(root))->path();
+}
+
+// One clip from the simulator, copied until the set passes 500 MB.
+std::vector<fs::path> MakePristineSet(const std::string& root) {
+    const fs::path clip = SimulateClip(
+        root, "--size 1920x1080 --noise --qp 18 --duration 20 --start 20240501-100000");
+    if (clip.empty())
+        return {};
     std::vector<fs::path> set{clip};
     const std::uintmax_t size = fs::file_size(clip);
     for (int i = 1; i < kCopies || size * set.size() < kTargetBytes; ++i) {
@@ -57,13 +63,10 @@ void Refill(const std::vector<fs::path>& pristine, const std::string& workRoot) 
 // A clip of 3,000 small frames followed by 4 MB of 24-byte chunks whose data
 // begins with 'i', as the index a cut repair leaves would.
 fs::path MakeLookalikeClip(const std::string& root) {
-    const std::string simulate = std::string(TRAMLET_SIMCARD) +
-                                 " -q --unclosed --no-gps --size 160x96 --fps 30 --frames 3000"
-                                 " --start 20240501-110000 " +
-                                 bench::ShellQuote(root);
-    if (std::system(simulate.c_str()) != 0)
+    const fs::path clip =
+        SimulateClip(root, "--size 160x96 --fps 30 --frames 3000 --start 20240501-110000");
+    if (clip.empty())
         return {};
-    const fs::path clip = fs::directory_iterator(VideoFolder(root))->path();
     std::ofstream out(clip, std::ios::binary | std::ios::app);
     const char chunk[24] = {'0', '0', 'd', 'c', 16, 0, 0, 0, 'i'};
     for (int i = 0; i < (4 << 20) / 24; ++i)
