@@ -30,8 +30,10 @@ MountWatcher::~MountWatcher() {
         ::close(fd_);
 }
 
+// The table as last read: reading it probes devices for their labels, which
+// a change has just done.
 std::vector<MountedVolume> MountWatcher::Volumes() const {
-    return ReadMountedVolumes();
+    return last_;
 }
 
 void MountWatcher::OnMountTableChanged() {
