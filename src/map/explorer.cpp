@@ -8,7 +8,6 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QSettings>
-#include <QUrlQuery>
 #include <QWebChannel>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
@@ -17,6 +16,8 @@
 
 #include "map/explorer_page.h"
 #include "map/imp_idispatch.h"
+#include "map/map_request_guard.h"
+#include "map/map_scheme.h"
 
 namespace tramlet {
 namespace {
@@ -44,11 +45,16 @@ QString ReadResource(const QString& path) {
 }  // namespace
 
 CExplorer::CExplorer(CImpIDispatch* external, QWidget* parent) : QWebEngineView(parent) {
-    // A named profile keeps its HTTP cache on disk: visited map areas work offline.
-    auto* profile = new QWebEngineProfile(QStringLiteral("Tramlet"), this);
-    profile->setHttpCacheType(QWebEngineProfile::DiskHttpCache);
+    // An off-the-record profile: the page keeps nothing on disk. Its files
+    // and tiles come through the program's own scheme, and only from there.
+    auto* profile = new QWebEngineProfile(this);
+    scheme_ = new MapScheme(profile);
+    profile->installUrlSchemeHandler(MapScheme::kName, scheme_);
+    profile->setUrlRequestInterceptor(new MapRequestGuard(profile));
     page_ = new CExplorerPage(profile, this);
-    page_->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
+    QWebEngineSettings* settings = page_->settings();
+    settings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
+    settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
     auto* channel = new QWebChannel(page_);
     channel->registerObject(QStringLiteral("external"), external);
     page_->setWebChannel(channel);
@@ -71,6 +77,7 @@ void CExplorer::PrepareProcess() {
             qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags + " --no-sandbox");
     }
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    MapScheme::Register();
 }
 
 void CExplorer::InjectExternal() {
@@ -85,14 +92,12 @@ void CExplorer::InjectExternal() {
 }
 
 void CExplorer::Navigate2(const QString& mapFile) {
-    page_->SetHomeFolder(QFileInfo(mapFile).absolutePath());
-    QUrl url = QUrl::fromLocalFile(QFileInfo(mapFile).absoluteFilePath());
-    const QString tiles = QSettings(QStringLiteral("Ostra"), QStringLiteral("Tramlet"))
-                              .value("MapTileUrl")
-                              .toString();
-    if (!tiles.isEmpty())
-        url.setQuery(QUrlQuery{{QStringLiteral("tiles"), tiles}});
-    load(url);
+    const QFileInfo file(mapFile);
+    scheme_->SetFolder(file.absolutePath());
+    scheme_->SetTileTemplate(QSettings(QStringLiteral("Ostra"), QStringLiteral("Tramlet"))
+                                 .value("MapTileUrl")
+                                 .toString());
+    load(MapScheme::PageUrl(file.fileName()));
 }
 
 // The page's keys reach the render widget, a child made by the engine; the

@@ -6,6 +6,7 @@ namespace tramlet {
 
 class CExplorerPage;
 class CImpIDispatch;
+class MapScheme;
 
 // The embedded browser that shows the map page (control 1002). It publishes
 // window.external to the page, shows no context menu, and keeps the browser's
@@ -19,7 +20,8 @@ class CExplorer : public QWebEngineView {
     // Call before the QApplication exists.
     static void PrepareProcess();
 
-    // Loads the map page; the view may then go nowhere but the page's folder.
+    // Loads the map page; the view may then go nowhere but the page's folder,
+    // and the page reach nothing but that folder and the map tiles.
     void Navigate2(const QString& mapFile);
     void Refresh() { reload(); }
 
@@ -31,6 +33,7 @@ class CExplorer : public QWebEngineView {
     void InjectExternal();
 
     CExplorerPage* page_;
+    MapScheme* scheme_;
 };
 
 }  // namespace tramlet

@@ -1,10 +1,11 @@
 #include "map/explorer_page.h"
 
 #include <QDesktopServices>
-#include <QDir>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QWidget>
+
+#include "map/map_scheme.h"
 
 namespace tramlet {
 namespace {
@@ -18,11 +19,8 @@ CExplorerPage::CExplorerPage(QWebEngineProfile* profile, QWidget* owner)
 
 bool CExplorerPage::acceptNavigationRequest(const QUrl& url, NavigationType type,
                                             bool isMainFrame) {
-    if (url.isLocalFile() && !homeFolder_.isEmpty()) {
-        const QString path = QDir::cleanPath(url.toLocalFile());
-        if (path.startsWith(homeFolder_ + '/'))
-            return true;
-    }
+    if (MapScheme::IsPage(url))
+        return true;
     // Anything else a user clicks belongs in the user's own browser.
     if (isMainFrame && type == NavigationTypeLinkClicked &&
         (url.scheme() == "https" || url.scheme() == "http")) {

@@ -1,19 +1,15 @@
 #pragma once
 
-#include <QString>
 #include <QWebEnginePage>
 
 namespace tramlet {
 
-// The map page's host rules: it stays in its own folder, opens no windows,
+// The map page's host rules: it stays on its own pages, opens no windows,
 // and its alert, confirm and prompt dialogs are the program's message boxes.
 class CExplorerPage : public QWebEnginePage {
     Q_OBJECT
   public:
     CExplorerPage(QWebEngineProfile* profile, QWidget* owner);
-
-    // Navigation is allowed below this folder only.
-    void SetHomeFolder(const QString& folder) { homeFolder_ = folder; }
 
   protected:
     bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override;
@@ -29,7 +25,6 @@ class CExplorerPage : public QWebEnginePage {
     QWidget* DialogOwner() const;
 
     QWidget* owner_;
-    QString homeFolder_;
 };
 
 }  // namespace tramlet
