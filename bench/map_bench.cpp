@@ -29,7 +29,7 @@ class DayHost : public MapPageHost {
     void ViewFromExpPos(const std::string&) override {}
 
     GpsTable gps;
-    PageMessages messages{{nullptr, [] { return false; }}};
+    PageMessages messages{{nullptr, [] { return false; }, nullptr}};
 };
 
 QVariant Js(QWebEnginePage& page, const QString& script) {

@@ -69,6 +69,7 @@ CTramletDlg::CTramletDlg(VolumeSource& volumes, RepairRunner repair, CImpIDispat
       m_pageMessages(PageMessages::Hooks{
           [this](const std::string& stamp) { OpenFirstRecording(stamp); },
           [this] { return m_playing; },
+          [this] { return OpenClipStamp(); },
       }) {
     MarkAsOwnDialog(*this);
     setWindowTitle(QString::fromUtf8("녹화 영상 재생 프로그램"));
@@ -95,6 +96,8 @@ CTramletDlg::~CTramletDlg() = default;
 // The browser takes the map area's place, id and size.
 void CTramletDlg::PlaceExplorer(CImpIDispatch* external) {
     m_explorer = new CExplorer(external, this);
+    connect(m_explorer, &QWebEngineView::loadStarted, this,
+            [this] { m_pageMessages.RequeueDayMessage(); });
     m_explorer->setObjectName(m_browser->objectName());
     m_explorer->setGeometry(m_browser->geometry());
     delete m_browser;

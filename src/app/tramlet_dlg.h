@@ -115,6 +115,7 @@ class CTramletDlg : public QDialog, public MapPageHost {
     void ResetDateAndMoment();
     void SetUpPlayback();
     void OpenFirstRecording(const std::string& stamp);
+    std::string OpenClipStamp() const;
     // The window's part of a clip's opening; whether it opened.
     bool OnClipOpened(const PlayerSlots::OpenOutcome& outcome);
     void PostOpenSetup(bool rateOnly);

@@ -68,6 +68,13 @@ void CTramletDlg::OpenFirstRecording(const std::string& stamp) {
     OpenRecording(stamp);
 }
 
+std::string CTramletDlg::OpenClipStamp() const {
+    if (m_clipLength <= 0)
+        return {};
+    const CalendarDate& date = m_catalogue.SelectedDate();
+    return StartStamp(date.year, date.month, date.day, m_clipHour, m_clipMinute, m_clipSecond);
+}
+
 bool CTramletDlg::OnClipOpened(const PlayerSlots::OpenOutcome& outcome) {
     if (!outcome.error.empty() && m_reportError)
         m_reportError(QString::fromStdString(outcome.error));

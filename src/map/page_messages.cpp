@@ -1,6 +1,7 @@
 #include "map/page_messages.h"
 
 #include <cstdio>
+#include <utility>
 
 #include "catalogue/storage_layout.h"
 #include "map/coordinate_text.h"
@@ -9,12 +10,14 @@ namespace tramlet {
 
 void PageMessages::SetDayMessage(std::string message, bool pending) {
     day_ = std::move(message);
+    dayDelivered_ = false;
     if (pending)
         dayPending_ = true;
 }
 
 void PageMessages::ClearDayMessage() {
     day_.clear();
+    dayDelivered_ = false;
     dayPending_ = true;
 }
 
@@ -57,8 +60,17 @@ std::string PageMessages::GetPageMessage(int wanted) {
 
 // The whole message is handed over, however many recordings the day has: a
 // cut message would give the page a half point with a wrong coordinate.
+// Only its first delivery opens the day's first recording: a page that
+// reloads (at every volume arrival) gets the day again, and must not close
+// what the user is watching. It is told instead, by the clip message that
+// follows, which recording is open.
 std::string PageMessages::DeliverDayMessage() {
     const std::string message = day_;  // opening a recording may rebuild the slots
+    if (std::exchange(dayDelivered_, true)) {
+        if (hooks_.openRecording)
+            SetClipMessage(hooks_.openRecording());
+        return message;
+    }
     int y, mo, d, h, mi, s;
     if (std::sscanf(message.c_str(), "1\t%04d%02d%02d\t%02d%02d%02d", &y, &mo, &d, &h, &mi, &s) ==
             6 &&

@@ -12,10 +12,13 @@ namespace tramlet {
 class PageMessages {
   public:
     struct Hooks {
-        // The day message is being handed over and names a first recording:
-        // open it and make its start the current moment.
+        // The day message is handed over for the first time since it was set
+        // and names a first recording: open it and make its start the current
+        // moment.
         std::function<void(const std::string& stamp)> openFirstRecording;
         std::function<bool()> isPlaying;
+        // The start stamp of the open recording, empty when none is open.
+        std::function<std::string()> openRecording;
     };
 
     explicit PageMessages(Hooks hooks) : hooks_(std::move(hooks)) {}
@@ -24,6 +27,9 @@ class PageMessages {
     void SetDayMessage(std::string message, bool pending);
     // An empty day message after the card is gone; the page clears its map.
     void ClearDayMessage();
+    // A page that has just loaded has lost the day: hand it over again at
+    // the next poll, ahead of the position, without opening anything anew.
+    void RequeueDayMessage() { dayPending_ = true; }
     void BuildPositionMessage(const GpsTable& gps, int hour, int minute, int second);
     // "3\t" + stamp, or "3\t" alone when no recording covers the moment.
     void SetClipMessage(const std::string& stamp);
@@ -42,6 +48,7 @@ class PageMessages {
     Hooks hooks_;
     std::string day_, position_, clip_;
     bool dayPending_ = false;
+    bool dayDelivered_ = false;
     bool positionPending_ = false;
     bool clipPending_ = false;
 };

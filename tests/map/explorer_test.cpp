@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <QWebEnginePage>
 
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -19,6 +20,7 @@
 #include "map/map_page_host.h"
 #include "map/page_messages.h"
 #include "support/browser_app.h"
+#include "support/page_script.h"
 #include "support/wait_for.h"
 
 namespace tramlet {
@@ -26,13 +28,14 @@ namespace {
 
 class FakeHost : public MapPageHost {
   public:
-    FakeHost() : messages({nullptr, [] { return false; }}) {
+    FakeHost() : messages({nullptr, [this] { return playing; }, nullptr}) {
         gps.LoadGpsText("101500 37.5665 126.978 30\n102000 37.5701 126.99 50\n");
     }
     std::string GetPageMessage(int wanted) override { return messages.GetPageMessage(wanted); }
     void ViewFromExpPos(const std::string& stamp) override { viewed.push_back(stamp); }
 
     GpsTable gps;
+    bool playing = false;
     PageMessages messages;
     std::vector<std::string> viewed;
 };
@@ -60,16 +63,7 @@ class ExplorerTest : public testing::Test {
         ASSERT_TRUE(WaitFor([&] { return Js("tramletMap.drawnPoints()").toInt() == 2; }));
     }
 
-    QVariant Js(const QString& script) {
-        QVariant result;
-        bool done = false;
-        view->page()->runJavaScript(script, [&](const QVariant& value) {
-            result = value;
-            done = true;
-        });
-        WaitFor([&] { return done; }, 10000);
-        return result;
-    }
+    QVariant Js(const QString& script) { return test::RunScript(view->page(), script); }
 
     QWidget* RenderWidget() { return view->focusProxy() ? view->focusProxy() : view.get(); }
 
@@ -94,6 +88,26 @@ TEST_F(ExplorerTest, TheMarkerFollowsThePosition) {
     host.messages.BuildPositionMessage(host.gps, 10, 20, 0);
     EXPECT_TRUE(WaitFor([&] { return Js("tramletMap.marker()[0]") != first; }));
     EXPECT_NEAR(Js("tramletMap.marker()[0]").toDouble(), 37.5701, 1e-6);
+}
+
+// Counted by a wrapper around window.external, as the page calls it.
+TEST_F(ExplorerTest, ThePagePollsCalmlyWhilePlayingAndOnAnEmptyDay) {
+    Js("const real = window.external; window.external = {"
+       "  DayInformation: (n) => { __calls++; return real.DayInformation(n); },"
+       "  ViewFromExpPos: (stamp) => real.ViewFromExpPos(stamp) };");
+    host.messages.BuildPositionMessage(host.gps, 10, 15, 0);
+    for (const bool playing : {true, false}) {
+        host.playing = playing;
+        if (!playing)
+            host.messages.SetDayMessage("1\t20261208", true);
+        Js("window.__calls = 0");
+        QTest::qWait(2000);
+        const int calls = Js("window.__calls").toInt();
+        std::printf("%s: %.1f polls a second\n", playing ? "playing" : "empty day", calls / 2.0);
+        EXPECT_GE(calls, playing ? 4 : 0);
+        EXPECT_LE(calls, 12);
+    }
+    EXPECT_EQ(Js("tramletMap.drawnPoints()").toInt(), 0);
 }
 
 TEST_F(ExplorerTest, IllTypedCallsAreRefusedAndChangeNothing) {

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QTest>
 #include <QWebEngineView>
 
@@ -16,6 +17,7 @@
 #include "map/imp_idispatch.h"
 #include "support/browser_app.h"
 #include "support/no_volumes.h"
+#include "support/page_script.h"
 #include "support/temp_dir.h"
 #include "support/wait_for.h"
 
@@ -31,9 +33,9 @@ class MapWindowTest : public testing::Test {
     void SetUp() override {
         if (!app)
             GTEST_SKIP() << "needs a display: run under xvfb-run";
-        // Three recordings of two channels, 30 s apart, with a GPS log.
+        // Three recordings of two channels, 20 s long and 20 s apart, with a GPS log.
         const std::string simulate = std::string(TRAMLET_SIMCARD) +
-                                     " -q --channels 12 --recordings 3 --gap 30 --duration 10"
+                                     " -q --channels 12 --recordings 3 --gap 20 --duration 20"
                                      " --size 320x180 " +
                                      card.Root();
         ASSERT_EQ(std::system(simulate.c_str()), 0);
@@ -51,15 +53,7 @@ class MapWindowTest : public testing::Test {
     }
 
     QVariant Js(const QString& script) {
-        auto* view = dialog->findChild<QWebEngineView*>("1002");
-        QVariant result;
-        bool done = false;
-        view->page()->runJavaScript(script, [&](const QVariant& value) {
-            result = value;
-            done = true;
-        });
-        WaitFor([&] { return done; }, 10000);
-        return result;
+        return test::RunScript(dialog->findChild<QWebEngineView*>("1002")->page(), script);
     }
 
     static inline QApplication* app = nullptr;
@@ -69,7 +63,7 @@ class MapWindowTest : public testing::Test {
     std::unique_ptr<CTramletDlg> dialog;
 };
 
-TEST_F(MapWindowTest, ThePageDrawsTheDayOpensAClickedPointAndFollowsPlayback) {
+TEST_F(MapWindowTest, ThePageDrawsTheDayOpensAClickedPointFollowsPlaybackAndKeepsItOnReload) {
     ASSERT_TRUE(WaitFor([&] { return dialog->Catalogue().Recordings().size() == 3; }));
     ASSERT_TRUE(WaitFor([&] { return Js("tramletMap.drawnPoints()").toInt() == 3; }));
     // Handing over the day opened its first recording.
@@ -85,6 +79,20 @@ TEST_F(MapWindowTest, ThePageDrawsTheDayOpensAClickedPointAndFollowsPlayback) {
     QTest::qWait(2000);
     EXPECT_TRUE(WaitFor([&] { return Js("String(tramletMap.marker())") != before; }, 3000));
     EXPECT_GE(dialog->ChosenMoment().second, 41);
+
+    // A volume arrival reloads the page; the reloaded page gets the day again
+    // and learns what is open, and playback goes on.
+    auto* view = dialog->findChild<CExplorer*>("1002");
+    QSignalSpy reloaded(view, &QWebEngineView::loadFinished);
+    view->Refresh();
+    ASSERT_TRUE(reloaded.wait(30000));
+    ASSERT_TRUE(WaitFor([&] { return Js("tramletMap.drawnPoints()").toInt() == 3; }));
+    EXPECT_TRUE(WaitFor([&] { return Js("tramletMap.openRecording()").toString() == "100040"; }));
+    const int second = dialog->ChosenMoment().second;
+    QTest::qWait(1500);
+    EXPECT_TRUE(dialog->IsPlaying());
+    EXPECT_EQ(dialog->ClipStart(), (Moment{10, 0, 40}));
+    EXPECT_GT(dialog->ChosenMoment().second, second);
 }
 
 }  // namespace

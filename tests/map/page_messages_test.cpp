@@ -20,12 +20,13 @@ class PageMessagesTest : public testing::Test {
                         // Opening makes the start the current moment.
                         messages.BuildPositionMessage(gps, 14, 22, 33);
                     },
-                    [this] { return playing; }}) {
+                    [this] { return playing; }, [this] { return openStamp; }}) {
         gps.LoadGpsText("142233 37.566500 126.978000 45 180\n");
     }
 
     GpsTable gps;
     bool playing = false;
+    std::string openStamp;
     std::vector<std::string> opened;
     PageMessages messages;
 };
@@ -49,6 +50,26 @@ TEST_F(PageMessagesTest, DayThenClipThenPosition) {
     EXPECT_EQ(messages.GetPageMessage(0), "3\t20120305-142233");
     EXPECT_EQ(messages.GetPageMessage(0), "2\t37.566500\t126.978000\t45.000000");
     EXPECT_EQ(messages.GetPageMessage(0), "0");
+}
+
+// A reloaded page gets the day again, even while playing, and then what is
+// open; nothing is reopened. A day chosen again opens its first again.
+TEST_F(PageMessagesTest, OnlyTheFirstHandOverOfADayOpensItsFirstRecording) {
+    const std::string day = "1\t20120305\t142233\t37.566500\t126.978000\t150000\t0\t0";
+    messages.SetDayMessage(day, false);
+    EXPECT_EQ(messages.GetPageMessage(1), day);
+    openStamp = "20120305-150000";
+    playing = true;
+    for (const bool reloaded : {false, true}) {
+        if (reloaded)
+            messages.RequeueDayMessage();
+        EXPECT_EQ(messages.GetPageMessage(1), reloaded ? day : messages.PositionMessage());
+    }
+    EXPECT_EQ(messages.GetPageMessage(1), "3\t20120305-150000");
+    EXPECT_EQ(opened, std::vector<std::string>{"20120305-142233"});
+    messages.SetDayMessage(day, true);
+    EXPECT_EQ(messages.GetPageMessage(0), day);
+    EXPECT_EQ(opened.size(), 2u);
 }
 
 TEST_F(PageMessagesTest, ADayWithoutRecordingsOpensNothing) {
