@@ -1,0 +1,57 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "catalogue/calendar_date.h"
+
+namespace tramlet::exporter {
+
+enum class ExportMode {
+    kEach,    // each channel its own MP4, the H.264 stream copied packet for packet
+    kMerged,  // all channels in one picture, with the time and position burned in
+};
+
+struct ExportRequest {
+    std::string dataRoot;  // ends in '/'
+    CalendarDate date;
+    int fromSecond = 0;  // seconds of the day: the span is [from, to)
+    int toSecond = 0;
+    std::vector<int> channels{1, 2, 3, 4};
+    ExportMode mode = ExportMode::kMerged;
+    // With kEach a pattern: OUT.mp4 gives OUT-ch1.mp4 and so on.
+    std::filesystem::path output;
+    bool overwrite = false;
+    int crf = 20;
+    std::string preset = "veryfast";
+};
+
+struct ExportCallbacks {
+    std::function<void(std::int64_t framesDone, std::int64_t framesTotal)> progress;
+    // Read at every frame; a set flag stops the export and removes what it wrote.
+    const std::atomic<bool>* cancel = nullptr;
+};
+
+enum class ExportError {
+    kNone,
+    kNoRecording,     // no recording of the chosen channels in the span
+    kUnreadableClip,  // a clip could not be opened or read
+    kExists,          // the output is there and replacing it was not asked for
+    kNotWritable,     // the destination folder cannot be written
+    kDiskFull,
+    kCancelled,
+    kFailed,  // anything else FFmpeg refused
+};
+
+struct ExportResult {
+    ExportError error = ExportError::kNone;
+    std::string detail;  // the file concerned, and the library's own words
+    std::vector<std::filesystem::path> written;
+    std::int64_t frames = 0;
+};
+
+}  // namespace tramlet::exporter

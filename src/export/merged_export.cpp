@@ -1,0 +1,260 @@
+#include "export/merged_export.h"
+
+#include <algorithm>
+#include <cstdio>
+
+extern "C" {
+#include <libavutil/opt.h>
+}
+
+#include "export/caption_graph.h"
+#include "export/cell_graph.h"
+#include "export/channel_decoder.h"
+#include "export/export_clock.h"
+#include "export/mp4_output.h"
+#include "map/gps_table.h"
+
+namespace tramlet::exporter {
+namespace {
+
+ExportResult Failed(ExportError error, std::string detail) {
+    ExportResult result;
+    result.error = error;
+    result.detail = std::move(detail);
+    return result;
+}
+
+ExportResult Unreadable(const std::string& clip, int code) {
+    return Failed(ExportError::kUnreadableClip, clip + ": " + AvErrorText(code));
+}
+
+// Date and time of the picture, then the position and speed of its second
+// when the log has a fix.
+std::string CaptionText(const CalendarDate& date, int second, const GpsTable& gps) {
+    std::string text = ClockText(date, second);
+    const GpsEntry& fix = gps.FindGpsFix(second);
+    if (fix.present) {
+        char position[96];
+        std::snprintf(position, sizeof position, "    %.6f, %.6f    %.0f km/h", fix.value1,
+                      fix.value2, fix.value3);
+        text += position;
+    }
+    return text;
+}
+
+class MergedExport {
+  public:
+    MergedExport(const ExportRequest& request, ExportProgress& progress)
+        : request_(request), progress_(progress) {
+        gps_.LoadGpsLog(request.dataRoot, request.date.year, request.date.month, request.date.day);
+    }
+
+    ExportResult Run(const std::vector<PlannedRecording>& plan,
+                     const std::filesystem::path& destination) {
+        if (ExportResult measured = MeasureCells(plan); measured.error != ExportError::kNone)
+            return measured;
+        if (ExportResult opened = Open(plan, destination); opened.error != ExportError::kNone)
+            return opened;
+        for (const PlannedRecording& recording : plan) {
+            const std::int64_t chapterStart = frames_;
+            if (ExportResult done = Recording(recording); done.error != ExportError::kNone)
+                return done;
+            if (frames_ > chapterStart)
+                output_.AddChapter(recording.stamp, chapterStart, frames_, encoder_->time_base);
+        }
+        if (ExportResult flushed = Encode(nullptr); flushed.error != ExportError::kNone)
+            return flushed;
+        ExportResult finished = output_.Finish();
+        if (finished.error == ExportError::kNone) {
+            finished.written.push_back(destination);
+            finished.frames = frames_;
+        }
+        return finished;
+    }
+
+  private:
+    // Cells take the size of the largest picture among the clips; the frame
+    // rate is the first clip's.
+    ExportResult MeasureCells(const std::vector<PlannedRecording>& plan) {
+        layout_.cells = request_.channels.size() == 1 ? 1 : request_.channels.size() == 2 ? 2 : 4;
+        layout_.fontFile = CaptionFontFile();
+        bool first = true;
+        for (const PlannedRecording& recording : plan) {
+            for (const std::string& clip : recording.clips) {
+                if (clip.empty())
+                    continue;
+                ClipReader reader;
+                if (const int result = reader.Open(clip); result < 0)
+                    return Unreadable(clip, result);
+                if (first)
+                    layout_.frameRate = reader.FrameRate();
+                first = false;
+                layout_.cellWidth = std::max(layout_.cellWidth, reader.Stream()->codecpar->width);
+                layout_.cellHeight =
+                    std::max(layout_.cellHeight, reader.Stream()->codecpar->height);
+            }
+        }
+        return {};
+    }
+
+    ExportResult Open(const std::vector<PlannedRecording>& plan,
+                      const std::filesystem::path& destination) {
+        const AVCodec* x264 = avcodec_find_encoder_by_name("libx264");
+        encoder_.reset(x264 ? avcodec_alloc_context3(x264) : nullptr);
+        if (!encoder_)
+            return Failed(ExportError::kFailed, "FFmpeg has no libx264 encoder");
+        encoder_->width = layout_.Width();
+        encoder_->height = layout_.Height();
+        encoder_->pix_fmt = AV_PIX_FMT_YUV420P;
+        encoder_->time_base = av_inv_q(layout_.frameRate);
+        encoder_->framerate = layout_.frameRate;
+        encoder_->thread_count = 0;
+        encoder_->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+        av_opt_set_int(encoder_->priv_data, "crf", request_.crf, 0);
+        av_opt_set(encoder_->priv_data, "preset", request_.preset.c_str(), 0);
+        if (const int result = avcodec_open2(encoder_.get(), x264, nullptr); result < 0)
+            return Failed(ExportError::kFailed, "libx264: " + AvErrorText(result));
+        if (ExportResult opened = output_.Open(destination, request_.overwrite);
+            opened.error != ExportError::kNone) {
+            return opened;
+        }
+        AVCodecParameters* parameters = avcodec_parameters_alloc();
+        avcodec_parameters_from_context(parameters, encoder_.get());
+        output_.AddStream(parameters, encoder_->time_base);
+        avcodec_parameters_free(&parameters);
+        output_.SetMetadata("creation_time", CreationTime(request_.date, plan.front().fromSecond));
+        output_.SetMetadata("comment", plan.front().stamp);
+        output_.SetMetadata("description", "Tramlet export from " +
+                                               ClockText(request_.date, plan.front().fromSecond));
+        if (const int result = caption_.Build(layout_.Width(), layout_.Height(), layout_.frameRate,
+                                              layout_.fontFile);
+            result < 0) {
+            return Failed(ExportError::kFailed, "drawtext: " + AvErrorText(result));
+        }
+        return output_.WriteHeader();
+    }
+
+    // The cells of one recording, picture by picture, until its span or one
+    // of its channels ends.
+    ExportResult Recording(const PlannedRecording& recording) {
+        std::vector<ChannelDecoder> decoders(layout_.cells);
+        std::vector<FramePtr> pictures;
+        std::vector<CellSource> sources(layout_.cells);
+        for (size_t cell = 0; cell < sources.size(); ++cell) {
+            pictures.emplace_back(av_frame_alloc());
+            if (cell >= request_.channels.size())
+                continue;
+            const int channel = request_.channels[cell];
+            sources[cell].channel = channel;
+            const std::string& clip = recording.clips[static_cast<size_t>(channel - 1)];
+            if (clip.empty())
+                continue;
+            int result = decoders[cell].Open(clip, recording.FromOffset(), recording.ToOffset());
+            if (result >= 0)
+                result = decoders[cell].Next(pictures[cell].get());
+            if (result == AVERROR_EOF)
+                return {};  // nothing of this recording lies in the span
+            if (result < 0)
+                return Unreadable(clip, result);
+            sources[cell].first = pictures[cell].get();
+        }
+        CellGraph cells;
+        if (const int result = cells.Build(layout_, sources); result < 0)
+            return Failed(ExportError::kFailed, "merging the channels: " + AvErrorText(result));
+        FramePtr merged(av_frame_alloc());
+        for (std::int64_t index = 0;; ++index) {
+            for (size_t cell = 0; cell < sources.size(); ++cell) {
+                if (!sources[cell].first)
+                    continue;
+                AVFrame* picture = pictures[cell].get();
+                if (index > 0) {
+                    av_frame_unref(picture);
+                    const int result = decoders[cell].Next(picture);
+                    if (result == AVERROR_EOF)
+                        return Drain(cells, recording, merged.get());
+                    if (result < 0)
+                        return Unreadable(recording.clips[sources[cell].channel - 1], result);
+                }
+                picture->pts = index;
+                cells.Push(cell, picture);
+            }
+            if (ExportResult taken = Take(cells, recording, merged.get());
+                taken.error != ExportError::kNone) {
+                return taken;
+            }
+        }
+    }
+
+    ExportResult Drain(CellGraph& cells, const PlannedRecording& recording, AVFrame* merged) {
+        for (size_t cell = 0; cell < static_cast<size_t>(layout_.cells); ++cell) {
+            if (cell < request_.channels.size() &&
+                !recording.clips[static_cast<size_t>(request_.channels[cell] - 1)].empty()) {
+                cells.Push(cell, nullptr);
+            }
+        }
+        return Take(cells, recording, merged);
+    }
+
+    // Captions and encodes every merged picture the graph has ready.
+    ExportResult Take(CellGraph& cells, const PlannedRecording& recording, AVFrame* merged) {
+        int result;
+        while ((result = cells.Pull(merged)) >= 0) {
+            // The picture's own place in the recording gives its time.
+            const int second =
+                recording.fromSecond +
+                static_cast<int>(av_rescale_q(merged->pts, encoder_->time_base, AVRational{1, 1}));
+            if ((result = caption_.Draw(merged, CaptionText(request_.date, second, gps_))) < 0)
+                return Failed(ExportError::kFailed, "drawtext: " + AvErrorText(result));
+            merged->pts = frames_++;
+            merged->pict_type = AV_PICTURE_TYPE_NONE;
+            ExportResult encoded = Encode(merged);
+            av_frame_unref(merged);
+            if (encoded.error != ExportError::kNone)
+                return encoded;
+            if (!progress_.Step())
+                return Failed(ExportError::kCancelled, {});
+        }
+        return result == AVERROR(EAGAIN) || result == AVERROR_EOF
+                   ? ExportResult{}
+                   : Failed(ExportError::kFailed, "merging the channels: " + AvErrorText(result));
+    }
+
+    // Sends a picture (null: the end) and writes every packet that comes out.
+    ExportResult Encode(const AVFrame* picture) {
+        int result = avcodec_send_frame(encoder_.get(), picture);
+        PacketPtr packet(av_packet_alloc());
+        while (result >= 0 &&
+               (result = avcodec_receive_packet(encoder_.get(), packet.get())) >= 0) {
+            packet->stream_index = 0;
+            if (ExportResult written = output_.Write(packet.get(), encoder_->time_base);
+                written.error != ExportError::kNone) {
+                return written;
+            }
+        }
+        return result == AVERROR(EAGAIN) || result == AVERROR_EOF
+                   ? ExportResult{}
+                   : Failed(ExportError::kFailed, "libx264: " + AvErrorText(result));
+    }
+
+    const ExportRequest& request_;
+    ExportProgress& progress_;
+    GpsTable gps_;
+    CellLayout layout_;
+    CodecPtr encoder_;
+    Mp4Output output_;
+    CaptionGraph caption_;
+    std::int64_t frames_ = 0;
+};
+
+}  // namespace
+
+std::string CaptionFontFile() {
+    return "/usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc";
+}
+
+ExportResult ExportMerged(const ExportRequest& request, const std::vector<PlannedRecording>& plan,
+                          const std::filesystem::path& destination, ExportProgress& progress) {
+    return MergedExport(request, progress).Run(plan, destination);
+}
+
+}  // namespace tramlet::exporter

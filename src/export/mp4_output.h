@@ -1,0 +1,46 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "export/av_ptr.h"
+#include "export/export_request.h"
+
+namespace tramlet::exporter {
+
+// An MP4 file written under a temporary name beside its destination and put
+// in place only once complete: until Finish succeeds, and whatever happens,
+// the destination is untouched and the temporary file is removed.
+class Mp4Output {
+  public:
+    Mp4Output() = default;
+    Mp4Output(const Mp4Output&) = delete;
+    Mp4Output& operator=(const Mp4Output&) = delete;
+    ~Mp4Output();
+
+    ExportResult Open(const std::filesystem::path& destination, bool overwrite);
+    AVStream* AddStream(const AVCodecParameters* parameters, AVRational timeBase);
+    void SetMetadata(const char* key, const std::string& value);
+    ExportResult WriteHeader();
+    // After the header: MP4 chapters added then are written with the index.
+    void AddChapter(const std::string& title, std::int64_t start, std::int64_t end,
+                    AVRational timeBase);
+    // Takes the packet's data; its timestamps are in `from` and rescaled here.
+    ExportResult Write(AVPacket* packet, AVRational from);
+    ExportResult Finish();
+
+  private:
+    ExportResult Failure(int code, const char* what) const;
+    void Discard();
+
+    AVFormatContext* context_ = nullptr;
+    std::filesystem::path destination_;
+    std::filesystem::path temporary_;
+    bool overwrite_ = false;
+};
+
+// The kind of failure an error code from writing a file stands for.
+ExportError WriteErrorKind(int code);
+
+}  // namespace tramlet::exporter

@@ -1,0 +1,257 @@
+// tramlet-export: a span of one day's recordings to MP4 from the command line.
+#include <signal.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstring>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "export/video_export.h"
+
+namespace {
+
+using namespace tramlet;
+using namespace tramlet::exporter;
+
+const char kHelp[] =
+    R"(usage: tramlet-export video [--each|--merged] [--channels 1,2,3,4]
+                            --from YYYYMMDD-HHMMSS --to YYYYMMDD-HHMMSS
+                            [--overwrite] [--json] [-q] DATA_ROOT OUT.mp4
+
+Exports the recordings of one day between two moments, from the card (or a
+folder laid out like one) at DATA_ROOT, to MP4. Time between recordings is
+left out; each recording is a chapter.
+
+  --merged    (default) one H.264 video with the chosen channels in one
+              picture (one alone, two side by side, three or four in a 2x2
+              grid), the date, time, GPS position and speed burned in along
+              the bottom. A channel missing from a recording is a dark cell.
+  --each      each chosen channel its own MP4, the video copied packet for
+              packet (no quality lost): OUT.mp4 gives OUT-ch1.mp4 and so on.
+              Each starts at the key frame at or before --from.
+  --channels  the channels to export, e.g. 1,3 (default 1,2,3,4)
+  --from, --to  the span, on the recorder's clock; both on the same day
+  --overwrite replace existing output files (default: refuse)
+  --json      print one JSON report on stdout
+  -q          no progress bar
+  --help      this text
+
+A progress bar goes to stderr when it is a terminal. Ctrl+C cancels, and a
+cancelled or failed export leaves no file behind.
+
+exit status: 0 exported, 1 failed (the reason is printed), 2 usage error.
+
+--json report:
+{ "ok": true, "error": null | "no_recording" | "unreadable_clip" | "exists" |
+  "not_writable" | "disk_full" | "cancelled" | "failed",
+  "message": "...", "detail": "...", "frames": 5400,
+  "files": [ "/out/drive-ch1.mp4", ... ] }
+)";
+
+std::atomic<bool> interrupted{false};
+
+int Usage(const std::string& message) {
+    std::fprintf(stderr, "tramlet-export: %s\nTry 'tramlet-export --help'.\n", message.c_str());
+    return 2;
+}
+
+struct Moment {
+    CalendarDate date;
+    int second = 0;
+};
+
+std::optional<Moment> ParseMoment(const std::string& text) {
+    Moment m;
+    int h, mi, s;
+    char end;
+    if (text.size() != 15 ||
+        std::sscanf(text.c_str(), "%4d%2d%2d-%2d%2d%2d%c", &m.date.year, &m.date.month, &m.date.day,
+                    &h, &mi, &s, &end) != 6 ||
+        m.date.month < 1 || m.date.month > 12 || m.date.day < 1 || m.date.day > 31 || h > 23 ||
+        mi > 59 || s > 59 || h < 0 || mi < 0 || s < 0) {
+        return std::nullopt;
+    }
+    m.second = h * 3600 + mi * 60 + s;
+    return m;
+}
+
+std::optional<std::vector<int>> ParseChannels(const std::string& text) {
+    std::vector<int> channels;
+    std::stringstream list(text);
+    std::string item;
+    while (std::getline(list, item, ',')) {
+        if (item.size() != 1 || item[0] < '1' || item[0] > '4')
+            return std::nullopt;
+        channels.push_back(item[0] - '0');
+    }
+    if (channels.empty())
+        return std::nullopt;
+    return channels;
+}
+
+const char* ErrorName(ExportError error) {
+    switch (error) {
+        case ExportError::kNone:
+            return nullptr;
+        case ExportError::kNoRecording:
+            return "no_recording";
+        case ExportError::kUnreadableClip:
+            return "unreadable_clip";
+        case ExportError::kExists:
+            return "exists";
+        case ExportError::kNotWritable:
+            return "not_writable";
+        case ExportError::kDiskFull:
+            return "disk_full";
+        case ExportError::kCancelled:
+            return "cancelled";
+        case ExportError::kFailed:
+            return "failed";
+    }
+    return "failed";
+}
+
+std::string Json(const std::string& text) {
+    std::string out = "\"";
+    for (const unsigned char c : text) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c < 0x20) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+            out += escaped;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out + "\"";
+}
+
+void PrintJson(const ExportResult& result) {
+    const char* name = ErrorName(result.error);
+    std::printf(
+        "{\n  \"ok\": %s,\n  \"error\": %s,\n  \"message\": %s,\n  \"detail\": %s,\n"
+        "  \"frames\": %lld,\n  \"files\": [",
+        name ? "false" : "true", name ? Json(name).c_str() : "null",
+        Json(ExportErrorText(result.error)).c_str(), Json(result.detail).c_str(),
+        static_cast<long long>(result.frames));
+    for (size_t i = 0; i < result.written.size(); ++i)
+        std::printf("%s%s", i ? ", " : " ", Json(result.written[i].string()).c_str());
+    std::printf(" ]\n}\n");
+}
+
+void DrawBar(std::int64_t done, std::int64_t total) {
+    static int shown = -1;
+    const int percent =
+        total > 0 ? static_cast<int>(std::min<std::int64_t>(100, done * 100 / total)) : 0;
+    if (percent == shown)
+        return;
+    shown = percent;
+    constexpr int kWidth = 40;
+    char bar[kWidth + 1];
+    for (int i = 0; i < kWidth; ++i)
+        bar[i] = i < percent * kWidth / 100 ? '#' : '.';
+    bar[kWidth] = 0;
+    std::fprintf(stderr, "\r\033[K[%s] %3d%%  %lld/%lld frames", bar, percent,
+                 static_cast<long long>(done), static_cast<long long>(total));
+    std::fflush(stderr);
+}
+
+int RunVideo(int argc, char** argv) {
+    ExportRequest request;
+    std::optional<Moment> from, to;
+    bool json = false, quiet = false;
+    std::vector<std::string> operands;
+    for (int i = 2; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const auto value = [&]() -> std::optional<std::string> {
+            if (i + 1 >= argc)
+                return std::nullopt;
+            return std::string(argv[++i]);
+        };
+        if (arg == "--each") {
+            request.mode = ExportMode::kEach;
+        } else if (arg == "--merged") {
+            request.mode = ExportMode::kMerged;
+        } else if (arg == "--channels") {
+            const std::optional<std::string> text = value();
+            const auto channels = text ? ParseChannels(*text) : std::nullopt;
+            if (!channels)
+                return Usage("--channels wants a list of channels 1-4, such as 1,3");
+            request.channels = *channels;
+        } else if (arg == "--from" || arg == "--to") {
+            const std::optional<std::string> text = value();
+            std::optional<Moment> moment = text ? ParseMoment(*text) : std::nullopt;
+            if (!moment)
+                return Usage(arg + " wants a moment YYYYMMDD-HHMMSS");
+            (arg == "--from" ? from : to) = moment;
+        } else if (arg == "--overwrite") {
+            request.overwrite = true;
+        } else if (arg == "--json") {
+            json = true;
+        } else if (arg == "-q") {
+            quiet = true;
+        } else if (arg == "--help") {
+            std::fputs(kHelp, stdout);
+            return 0;
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            return Usage("unknown option " + arg);
+        } else {
+            operands.push_back(arg);
+        }
+    }
+    if (!from || !to)
+        return Usage("--from and --to are both needed");
+    if (!(from->date == to->date))
+        return Usage("--from and --to must be on the same day");
+    if (from->second >= to->second)
+        return Usage("--to must come after --from");
+    if (operands.size() != 2)
+        return Usage("DATA_ROOT and OUT.mp4 are needed");
+    request.dataRoot = operands[0].back() == '/' ? operands[0] : operands[0] + '/';
+    request.output = operands[1];
+    request.date = from->date;
+    request.fromSecond = from->second;
+    request.toSecond = to->second;
+
+    const bool bar = !quiet && isatty(STDERR_FILENO);
+    ExportCallbacks callbacks;
+    callbacks.cancel = &interrupted;
+    if (bar)
+        callbacks.progress = DrawBar;
+    const ExportResult result = ExportVideo(request, callbacks);
+    if (bar)
+        std::fputs("\r\033[K", stderr);
+    if (json) {
+        PrintJson(result);
+    } else if (result.error == ExportError::kNone) {
+        for (const auto& file : result.written)
+            std::printf("%s\n", file.c_str());
+    } else {
+        std::fprintf(stderr, "tramlet-export: %s%s%s\n", ExportErrorText(result.error).c_str(),
+                     result.detail.empty() ? "" : ": ", result.detail.c_str());
+    }
+    return result.error == ExportError::kNone ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc >= 2 && std::strcmp(argv[1], "--help") == 0) {
+        std::fputs(kHelp, stdout);
+        return 0;
+    }
+    if (argc < 2 || std::strcmp(argv[1], "video") != 0)
+        return Usage("the first word must be video");
+    struct sigaction stop {};
+    stop.sa_handler = [](int) { interrupted = true; };
+    sigaction(SIGINT, &stop, nullptr);
+    sigaction(SIGTERM, &stop, nullptr);
+    QuietLibraryLog();
+    return RunVideo(argc, argv);
+}
