@@ -15,11 +15,18 @@
 #include <QTimeEdit>
 
 #include <algorithm>
+#include <filesystem>
+#include <optional>
 
 #include "backup/backup_hand_over.h"
 #include "backup/backup_progress_dlg.h"
 #include "backup/backup_report_text.h"
 #include "backup/local_moment.h"
+#include "catalogue/clip_name.h"
+#include "catalogue/folder_listing.h"
+#include "catalogue/storage_layout.h"
+#include "export/export_progress_dlg.h"
+#include "export/video_export.h"
 #include "res/dialog_units.h"
 #include "res/own_dialog.h"
 #include "res/resource_ids.h"
@@ -68,6 +75,36 @@ bool HasClip(const std::vector<BackupItem>& plan) {
                        [](const BackupItem& item) { return !item.mayBeMissing; });
 }
 
+// The length of the recording that starts at that second: its longest clip.
+int RecordingLength(const std::string& root, const CalendarDate& date, int h, int m, int s) {
+    int length = 0;
+    for (const std::string& name :
+         FindFiles(RecordingClipsPattern(root, date.year, date.month, date.day, h, m, s))) {
+        if (const std::optional<ClipName> clip = ParseClipName(name))
+            length = std::max(length, clip->duration);
+    }
+    return length;
+}
+
+// Tramlet-YYYYMMDD-HHMMSS.mp4 in the folder, with -2, -3 ... when that (or,
+// for a lossless export, one of its channel files) is taken.
+std::filesystem::path FreeExportName(const std::string& folder,
+                                     const exporter::ExportRequest& request) {
+    const std::string stamp = StartStamp(request.date.year, request.date.month, request.date.day,
+                                         request.fromSecond / 3600, request.fromSecond / 60 % 60,
+                                         request.fromSecond % 60);
+    for (int n = 1;; ++n) {
+        const std::filesystem::path name =
+            std::filesystem::path(folder) /
+            ("Tramlet-" + stamp + (n > 1 ? "-" + std::to_string(n) : "") + ".mp4");
+        bool taken = std::filesystem::exists(name);
+        for (int channel = 1; channel <= 4; ++channel)
+            taken = taken || std::filesystem::exists(exporter::ChannelOutput(name, channel));
+        if (!taken)
+            return name;
+    }
+}
+
 QString ChooseFolder(QWidget* owner, const QString& title) {
     return QFileDialog::getExistingDirectory(owner, title);
 }
@@ -89,7 +126,7 @@ CBackup::CBackup(QWidget* parent, Hooks hooks) : QDialog(parent), m_hooks(std::m
     MarkAsOwnDialog(*this);
     setObjectName(Id(res::kBackupDialog));
     setWindowTitle(QString::fromUtf8("영상 백업"));
-    setFixedSize(FromDialogUnits({0, 0, 318, 132}).size());
+    setFixedSize(FromDialogUnits({0, 0, 318, 162}).size());
     DoDataExchange();
     OnInitDialog();
 }
@@ -109,11 +146,22 @@ void CBackup::DoDataExchange() {
     m_folderText = Place(new QLabel(this), res::kBackupFolderText, {23, 87, 247, 16});
     m_folderText->setTextFormat(Qt::PlainText);
     auto* browse = Place(new QPushButton("...", this), res::kBrowseFolder, {277, 87, 17, 16});
+    // Instead of copying the clips, one video file to hand on.
+    m_exportGroup = Place(new QGroupBox(QString::fromUtf8("영상으로 내보내기"), this),
+                          res::kExportVideo, {17, 111, 282, 30});
+    m_exportGroup->setCheckable(true);
+    m_exportGroup->setChecked(false);
+    m_radioLossless = Place(new QRadioButton(QString::fromUtf8("채널별 무손실"), m_exportGroup),
+                            res::kRadioLossless, {6, 13, 90, 12});
+    auto* merged = Place(
+        new QRadioButton(QString::fromUtf8("한 화면으로 합치기 (시각·위치 표시)"), m_exportGroup),
+        res::kRadioMerged, {100, 13, 176, 12});
+    merged->setChecked(true);
     auto* ok =
-        Place(new QPushButton(QString::fromUtf8("확인"), this), res::kOk, {196, 111, 50, 14});
+        Place(new QPushButton(QString::fromUtf8("확인"), this), res::kOk, {196, 144, 50, 14});
     ok->setDefault(true);
     auto* cancel =
-        Place(new QPushButton(QString::fromUtf8("취소"), this), res::kCancel, {250, 111, 50, 14});
+        Place(new QPushButton(QString::fromUtf8("취소"), this), res::kCancel, {250, 144, 50, 14});
 
     connect(m_radioCurrent, &QRadioButton::clicked, this, &CBackup::OnBnClickedRadioCurrent);
     connect(m_radioPeriod, &QRadioButton::clicked, this, &CBackup::OnBnClickedRadioPeriod);
@@ -238,6 +286,10 @@ void CBackup::OnOK() {
                               "영상을 먼저 재생하거나 기간을 지정해 주세요."));
         return;
     }
+    if (m_exportGroup->isChecked()) {
+        ExportVideo();
+        return;
+    }
     const std::vector<BackupItem> plan = Plan();
     if (!HasClip(plan)) {
         Message(QString::fromUtf8("백업할 영상이 없습니다."));
@@ -252,6 +304,37 @@ void CBackup::OnOK() {
     }
     const BackupReportText text = DescribeIncompleteBackup(report);
     Message(text.text, text.details);
+}
+
+// The open recording, or the period; a period must lie within one day.
+void CBackup::ExportVideo() {
+    exporter::ExportRequest request;
+    request.dataRoot = m_dataRoot;
+    request.mode =
+        m_radioLossless->isChecked() ? exporter::ExportMode::kEach : exporter::ExportMode::kMerged;
+    if (m_radioCurrent->isChecked()) {
+        request.date = {m_year, m_month, m_day};
+        request.fromSecond = m_clipHour * 3600 + m_clipMinute * 60 + m_clipSecond;
+        request.toSecond =
+            request.fromSecond +
+            RecordingLength(m_dataRoot, request.date, m_clipHour, m_clipMinute, m_clipSecond);
+    } else {
+        const QDate start = m_startDate->date();
+        if (start != m_endDate->date()) {
+            Message(QString::fromUtf8("영상으로 내보내기는 하루 안의 기간만 할 수 있습니다."));
+            return;
+        }
+        request.date = {start.year(), start.month(), start.day()};
+        request.fromSecond = m_startTime->time().msecsSinceStartOfDay() / 1000;
+        request.toSecond = m_endTime->time().msecsSinceStartOfDay() / 1000 + 1;
+    }
+    request.output = FreeExportName(m_backupDir, request);
+    CExportProgress progress(request, this);
+    const exporter::ExportResult result = progress.Run();
+    const ExportOutcomeText text = DescribeExport(result);
+    Message(text.text, text.details);
+    if (result.error == exporter::ExportError::kNone)
+        accept();
 }
 
 void CBackup::Message(const QString& text, const QString& details) {

@@ -11,6 +11,7 @@
 #include "backup/backup_plan.h"
 
 class QDateEdit;
+class QGroupBox;
 class QLabel;
 class QRadioButton;
 class QTimeEdit;
@@ -20,8 +21,8 @@ namespace tramlet {
 struct BackupHandOver;
 
 // The backup dialog: copies the open recording, or every clip of a period,
-// with the GPS logs of their days into a folder the user picks, and says
-// honestly what came of it.
+// with the GPS logs of their days into a folder the user picks, or exports
+// it as MP4 video, and says honestly what came of it.
 class CBackup : public QDialog {
     Q_OBJECT
 
@@ -64,6 +65,7 @@ class CBackup : public QDialog {
     std::int64_t Moment(const QDateEdit* date, const QTimeEdit* time) const;
     std::vector<BackupItem> Plan() const;
     bool RefuseFolder(const std::string& folder);
+    void ExportVideo();
     void Message(const QString& text, const QString& details = {});
 
     Hooks m_hooks;
@@ -74,6 +76,8 @@ class CBackup : public QDialog {
     QRadioButton* m_radioCurrent = nullptr;
     QRadioButton* m_radioPeriod = nullptr;
     QLabel* m_folderText = nullptr;
+    QGroupBox* m_exportGroup = nullptr;
+    QRadioButton* m_radioLossless = nullptr;
     std::string m_backupDir;  // ends in '/'; empty when none is chosen
 };
 

@@ -44,6 +44,9 @@ inline constexpr int kEndTime = 1026;
 inline constexpr int kBrowseFolder = 1027;
 inline constexpr int kBackupFolderText = 1028;
 inline constexpr int kRadioCurrent = 1031;
+inline constexpr int kExportVideo = 1040;
+inline constexpr int kRadioLossless = 1041;
+inline constexpr int kRadioMerged = 1042;
 inline constexpr int kOk = 1;
 inline constexpr int kCancel = 2;
 

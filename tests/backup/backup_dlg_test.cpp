@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDateEdit>
 #include <QDir>
+#include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -275,6 +276,37 @@ TEST_F(BackupDialogTest, CopiesTheCurrentRecordingAndReportsCompletion) {
                   fs::file_size(card_.Path() / "video" / file));
     EXPECT_TRUE(fs::exists(backup_.Path() / "gps/20120305.gps"));
     EXPECT_TRUE(fs::exists(backup_.Path() / "SHA256SUMS"));
+}
+
+TEST_F(BackupDialogTest, ExportsTheOpenRecordingAsVideoInsteadOfCopying) {
+    test::TempDir card;
+    ASSERT_EQ(std::system((std::string(TRAMLET_SIMCARD) +
+                           " -q --size 160x96 --start 20120305-142233 --channels 12 --duration 2 " +
+                           card.Root())
+                              .c_str()),
+              0);
+    struct Case {
+        int radio;
+        std::vector<const char*> files;
+    };
+    for (const Case& c :
+         {Case{res::kRadioMerged, {"Tramlet-20120305-142233.mp4"}},
+          Case{res::kRadioLossless,
+               {"Tramlet-20120305-142233-2-ch1.mp4", "Tramlet-20120305-142233-2-ch2.mp4"}}}) {
+        shown_.clear();
+        const auto dialog = Open();
+        dialog->m_dataRoot = card.Root();
+        Control<QGroupBox>(*dialog, res::kExportVideo)->setChecked(true);
+        Control<QRadioButton>(*dialog, c.radio)->setChecked(true);
+        dialog->OnOK();
+        ASSERT_EQ(shown_.size(), 1u);
+        EXPECT_TRUE(shown_[0].text.startsWith(QString::fromUtf8("영상을 내보냈습니다.")))
+            << shown_[0].text.toStdString();
+        for (const char* file : c.files)
+            EXPECT_GT(fs::file_size(backup_.Path() / file), 0u) << file;
+        EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    }
+    EXPECT_FALSE(fs::exists(backup_.Path() / "video"));
 }
 
 TEST_F(BackupDialogTest, SaysWhatFailedAndWhy) {
