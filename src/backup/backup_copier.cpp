@@ -7,14 +7,18 @@
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <optional>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 #include "backup/hash_thread.h"
+#include "backup/sha256.h"
 #include "backup/sha256_sums.h"
 #include "catalogue/folder_listing.h"
+#include "catalogue/storage_layout.h"
+#include "map/gpx_writer.h"
 #include "platform/folder_id.h"
 
 namespace tramlet {
@@ -155,6 +159,54 @@ class CardAtStart {
     std::map<std::string, std::optional<FolderId>> folders_;
 };
 
+// The day of a plan item that is a day's GPS log, and the data root it
+// comes from; nothing for a clip.
+std::optional<GpxRequest> DayLogRequest(const BackupItem& item) {
+    GpxRequest request;
+    CalendarDate& date = request.date;
+    const std::string& relative = item.relativeDestination;
+    if (std::sscanf(relative.c_str(), "gps/%4d%2d%2d.gps", &date.year, &date.month, &date.day) !=
+            3 ||
+        GpsLogPath("", date.year, date.month, date.day) != relative ||
+        !item.source.ends_with(relative)) {
+        return std::nullopt;
+    }
+    request.dataRoot = item.source.substr(0, item.source.size() - relative.size());
+    return request;
+}
+
+// The hash of a small file the backup wrote itself; empty when it cannot be
+// read back.
+std::string HashOfFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    Sha256 hash;
+    char block[1 << 16];
+    while (in.read(block, sizeof block) || in.gcount() > 0)
+        hash.Update(block, static_cast<size_t>(in.gcount()));
+    return in.bad() || !in.eof() ? std::string() : hash.HexDigest();
+}
+
+// A copied day log gets its track as GPX beside it, so the backup opens in
+// any GPS tool. It is made from the card's log and the card's recordings of
+// the day (the backup may hold only some of them); a day without a fix gets
+// none.
+void AddDayTrack(const BackupItem& item, const std::string& backupDir, BackupReport& result,
+                 Sha256Sums& sums) {
+    std::optional<GpxRequest> request = DayLogRequest(item);
+    if (!request)
+        return;
+    const std::string relative =
+        item.relativeDestination.substr(0, item.relativeDestination.size() - 4) + ".gpx";
+    request->output = backupDir + relative;
+    const GpxResult written = WriteDayGpx(*request);
+    if (written.error == GpxError::kWriteFailed) {
+        result.failures.push_back({relative, BackupProblem::kCopyFailed, written.errorNumber});
+    } else if (written.error == GpxError::kNone) {
+        if (const std::string hash = HashOfFile(request->output); !hash.empty())
+            sums.Set(relative, hash);
+    }
+}
+
 }  // namespace
 
 // Two blocks take turns: one is read and written while the other is hashed.
@@ -245,6 +297,7 @@ BackupReport BackupCopier::Run(const std::vector<BackupItem>& plan, const Progre
         if (outcome == Outcome::kCopied) {
             result.copied.push_back(item.relativeDestination);
             sums.Set(item.relativeDestination, hash);
+            AddDayTrack(item, backupDir_, result, sums);
         } else if (outcome == Outcome::kFailed) {
             result.failures.push_back(failure);
         }

@@ -162,6 +162,12 @@ const GpsEntry& GpsTable::FindGpsFix(int secondOfDay) const {
     return last < kSecondsPerDay ? entries_[last] : entries_[0];
 }
 
+const GpsEntry* GpsTable::FixAt(int secondOfDay) const {
+    if (secondOfDay < 0 || secondOfDay >= kSecondsPerDay || !entries_[secondOfDay].present)
+        return nullptr;
+    return &entries_[secondOfDay];
+}
+
 int GpsTable::FixCount() const {
     return static_cast<int>(std::count_if(entries_.begin(), entries_.end(),
                                           [](const GpsEntry& e) { return e.present; }));

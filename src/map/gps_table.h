@@ -32,6 +32,9 @@ class GpsTable {
     void LoadGpsText(std::string_view text);
     // The fix at the second or up to 601 seconds after it; never looks back.
     const GpsEntry& FindGpsFix(int secondOfDay) const;
+    // The fix of exactly this second, or null: a track must not borrow a
+    // later second's position.
+    const GpsEntry* FixAt(int secondOfDay) const;
     // Seconds of the day that have a fix.
     int FixCount() const;
 

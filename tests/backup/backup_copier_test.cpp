@@ -210,6 +210,53 @@ TEST_F(BackupCopierTest, ProgressCountsFilesAndBytesOfTheWholeBackup) {
     EXPECT_EQ(last.bytesDone, 1500u);
 }
 
+struct TrackCase {
+    const char* name;
+    const char* log;
+    bool gpxBlocked;  // a folder stands where the track goes
+    bool gpxWritten;
+};
+
+void PrintTo(const TrackCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class BackupTrackTest : public BackupCopierTest, public testing::WithParamInterface<TrackCase> {};
+
+TEST_P(BackupTrackTest, ACopiedDayLogBringsItsTrackAlong) {
+    const TrackCase& c = GetParam();
+    card.Write("video/20120305-142233-1-60.avi", "clip");
+    card.Write("gps/20120305.gps", c.log);
+    if (c.gpxBlocked)
+        fs::create_directories(backup.Path() / "gps/20120305.gpx");
+    BackupCopier copier(backup.Path().string());
+    const auto report = Run(copier, {Log("20120305.gps"), Clip("20120305-142233-1-60.avi")});
+
+    EXPECT_EQ(report.copied.size(), 2u);
+    EXPECT_TRUE(LeftoverTempFiles(backup.Path()).empty());
+    EXPECT_EQ(fs::is_regular_file(backup.Path() / "gps/20120305.gpx"), c.gpxWritten);
+    if (c.gpxBlocked) {
+        ASSERT_EQ(report.failures.size(), 1u);
+        EXPECT_EQ(report.failures[0].file, "gps/20120305.gpx");
+        EXPECT_EQ(report.failures[0].problem, BackupProblem::kCopyFailed);
+        EXPECT_EQ(report.failures[0].error, EISDIR);
+    } else {
+        EXPECT_TRUE(report.Complete());
+    }
+    const std::string sums = ReadFile(backup.Path() / "SHA256SUMS");
+    EXPECT_EQ(sums.find("gps/20120305.gpx") != std::string::npos, c.gpxWritten);
+    const std::string check =
+        "cd '" + backup.Path().string() + "' && sha256sum --quiet -c SHA256SUMS";
+    EXPECT_EQ(std::system(check.c_str()), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Tracks, BackupTrackTest,
+    testing::Values(TrackCase{"Written", "142233 37.5 127.0 40 90\n", false, true},
+                    TrackCase{"NoFixWhileRecording", "100000 37.5 127.0 40 90\n", false, false},
+                    TrackCase{"CannotBeWritten", "142233 37.5 127.0 40 90\n", true, false}),
+    [](const auto& info) { return info.param.name; });
+
 TEST(IsSameFolder, SeesThroughSpellingsOfOneFolder) {
     test::TempDir card;
     fs::create_directories(card.Path() / "sub");

@@ -1,8 +1,11 @@
-// tramlet-export: a span of one day's recordings to MP4 from the command line.
+// tramlet-export: a span of one day's recordings to MP4, or the day's GPS
+// track to GPX, from the command line.
 #include <signal.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cctype>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <optional>
@@ -11,6 +14,7 @@
 #include <vector>
 
 #include "export/video_export.h"
+#include "map/gpx_writer.h"
 
 namespace {
 
@@ -21,6 +25,8 @@ const char kHelp[] =
     R"(usage: tramlet-export video [--each|--merged] [--channels 1,2,3,4]
                             --from YYYYMMDD-HHMMSS --to YYYYMMDD-HHMMSS
                             [--overwrite] [--json] [-q] DATA_ROOT OUT.mp4
+       tramlet-export track --day YYYYMMDD [--from HHMMSS] [--to HHMMSS]
+                            [--utc-offset +HH:MM] DATA_ROOT OUT.gpx
 
 Exports the recordings of one day between two moments, from the card (or a
 folder laid out like one) at DATA_ROOT, to MP4. Time between recordings is
@@ -42,6 +48,15 @@ left out; each recording is a chapter.
 
 A progress bar goes to stderr when it is a terminal. Ctrl+C cancels, and a
 cancelled or failed export leaves no file behind.
+
+track writes the GPS fixes of one day's recordings as a GPX 1.1 track: one
+segment per recording, one point per second with a fix, times in UTC, the
+speed in Garmin's TrackPointExtension. An existing OUT.gpx is replaced.
+
+  --day       the day, on the recorder's clock
+  --from, --to  only the seconds from --from up to, not including, --to
+  --utc-offset  the recorder clock's offset from UTC, e.g. +09:00 (default:
+              this machine's time zone)
 
 exit status: 0 exported, 1 failed (the reason is printed), 2 usage error.
 
@@ -162,6 +177,93 @@ void DrawBar(std::int64_t done, std::int64_t total) {
     std::fflush(stderr);
 }
 
+std::optional<CalendarDate> ParseDay(const std::string& text) {
+    const auto moment = text.size() == 8 ? ParseMoment(text + "-000000") : std::nullopt;
+    if (!moment)
+        return std::nullopt;
+    const CalendarDate& d = moment->date;
+    using namespace std::chrono;
+    if (!year_month_day(year(d.year), month(d.month), day(d.day)).ok())
+        return std::nullopt;  // February 30th
+    return d;
+}
+
+// HHMMSS as a second of the day.
+std::optional<int> ParseSecond(const std::string& text) {
+    const auto moment = ParseMoment("20000101-" + text);
+    if (!moment)
+        return std::nullopt;
+    return moment->second;
+}
+
+// [+-]HH:MM as seconds east of UTC.
+std::optional<int> ParseUtcOffset(const std::string& text) {
+    int hours, minutes;
+    char end;
+    if (text.size() != 6 || (text[0] != '+' && text[0] != '-') ||
+        std::sscanf(text.c_str() + 1, "%2d:%2d%c", &hours, &minutes, &end) != 2 ||
+        !std::isdigit(static_cast<unsigned char>(text[1])) ||
+        !std::isdigit(static_cast<unsigned char>(text[4])) || hours > 14 || minutes > 59) {
+        return std::nullopt;
+    }
+    const int offset = hours * 3600 + minutes * 60;
+    return text[0] == '-' ? -offset : offset;
+}
+
+int RunTrack(int argc, char** argv) {
+    GpxRequest request;
+    std::optional<CalendarDate> day;
+    std::vector<std::string> operands;
+    for (int i = 2; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const auto value = [&]() -> std::optional<std::string> {
+            if (i + 1 >= argc)
+                return std::nullopt;
+            return std::string(argv[++i]);
+        };
+        if (arg == "--day") {
+            const std::optional<std::string> text = value();
+            day = text ? ParseDay(*text) : std::nullopt;
+            if (!day)
+                return Usage("--day wants a date YYYYMMDD");
+        } else if (arg == "--from" || arg == "--to") {
+            const std::optional<std::string> text = value();
+            const auto second = text ? ParseSecond(*text) : std::nullopt;
+            if (!second)
+                return Usage(arg + " wants a time HHMMSS");
+            (arg == "--from" ? request.fromSecond : request.toSecond) = *second;
+        } else if (arg == "--utc-offset") {
+            const std::optional<std::string> text = value();
+            request.utcOffset = text ? ParseUtcOffset(*text) : std::nullopt;
+            if (!request.utcOffset)
+                return Usage("--utc-offset wants +HH:MM or -HH:MM");
+        } else if (arg == "--help") {
+            std::fputs(kHelp, stdout);
+            return 0;
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            return Usage("unknown option " + arg);
+        } else {
+            operands.push_back(arg);
+        }
+    }
+    if (!day)
+        return Usage("--day is needed");
+    if (request.fromSecond >= request.toSecond)
+        return Usage("--to must come after --from");
+    if (operands.size() != 2)
+        return Usage("DATA_ROOT and OUT.gpx are needed");
+    request.dataRoot = operands[0].back() == '/' ? operands[0] : operands[0] + '/';
+    request.output = operands[1];
+    request.date = *day;
+    const GpxResult result = WriteDayGpx(request);
+    if (result.error != GpxError::kNone) {
+        std::fprintf(stderr, "tramlet-export: %s\n", result.message.c_str());
+        return 1;
+    }
+    std::printf("%s\n", request.output.c_str());
+    return 0;
+}
+
 int RunVideo(int argc, char** argv) {
     ExportRequest request;
     std::optional<Moment> from, to;
@@ -246,8 +348,10 @@ int main(int argc, char** argv) {
         std::fputs(kHelp, stdout);
         return 0;
     }
+    if (argc >= 2 && std::strcmp(argv[1], "track") == 0)
+        return RunTrack(argc, argv);
     if (argc < 2 || std::strcmp(argv[1], "video") != 0)
-        return Usage("the first word must be video");
+        return Usage("the first word must be video or track");
     struct sigaction stop {};
     stop.sa_handler = [](int) { interrupted = true; };
     sigaction(SIGINT, &stop, nullptr);
