@@ -22,6 +22,8 @@ std::string Format(const char* format, auto... values) {
 std::string CellChain(const CellLayout& layout, const CellSource& source, size_t cell) {
     const int w = layout.cellWidth;
     const int h = layout.cellHeight;
+    if (source.first && source.first->width == w && source.first->height == h)
+        return Format("[in%zu]null[c%zu];", cell, cell);  // the usual case: nothing to do
     if (source.first) {
         return Format(
             "[in%zu]scale=%d:%d:force_original_aspect_ratio=decrease,"

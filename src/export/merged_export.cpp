@@ -1,7 +1,7 @@
 #include "export/merged_export.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <cmath>
 
 extern "C" {
 #include <libavutil/opt.h>
@@ -12,6 +12,7 @@ extern "C" {
 #include "export/channel_decoder.h"
 #include "export/export_clock.h"
 #include "export/mp4_output.h"
+#include "map/coordinate_text.h"
 #include "map/gps_table.h"
 
 namespace tramlet::exporter {
@@ -32,12 +33,12 @@ ExportResult Unreadable(const std::string& clip, int code) {
 // when the log has a fix.
 std::string CaptionText(const CalendarDate& date, int second, const GpsTable& gps) {
     std::string text = ClockText(date, second);
-    const GpsEntry& fix = gps.FindGpsFix(second);
-    if (fix.present) {
-        char position[96];
-        std::snprintf(position, sizeof position, "    %.6f, %.6f    %.0f km/h", fix.value1,
-                      fix.value2, fix.value3);
-        text += position;
+    // That second's own fix only: a picture must not claim a place the car
+    // reached later.
+    // Numbers as the C locale writes them, whatever the user's.
+    if (const GpsEntry* fix = gps.FixAt(second)) {
+        text += "    " + CoordinateText(fix->value1) + ", " + CoordinateText(fix->value2) + "    " +
+                std::to_string(std::lround(fix->value3)) + " km/h";
     }
     return text;
 }
