@@ -26,6 +26,7 @@
 #include "map/day_track.h"
 #include "map/explorer.h"
 #include "map/gps_table.h"
+#include "map/track_message.h"
 #include "platform/mount_table.h"
 #include "platform/volume_source.h"
 #include "res/bitmaps.h"
@@ -262,6 +263,15 @@ void CTramletDlg::SetUpButtons() {
             b.button->SizeToContent();
         b.button->setToolTip(LoadString(b.tip));
     }
+    // The keys that do the same, for those who look for them.
+    for (const auto& [button, key] : {std::pair{m_btnPlay, "Space"}, std::pair{m_btnPause, "Space"},
+                                      std::pair{m_btnRewind, "←"}, std::pair{m_btnForward, "→"}}) {
+        button->setToolTip(button->toolTip() +
+                           QString::fromUtf8(" (%1)").arg(QString::fromUtf8(key)));
+    }
+    m_volume->setToolTip(QString::fromUtf8("볼륨 (↑ ↓)"));
+    m_rate->setToolTip(QString::fromUtf8("배속 ([ ])"));
+    SetUpKeys();
     QPalette tipColours = QToolTip::palette();
     tipColours.setColor(QPalette::ToolTipBase, kBackground);
     tipColours.setColor(QPalette::ToolTipText, Qt::white);
@@ -317,11 +327,8 @@ void CTramletDlg::ScanMonth(bool autoSelect) {
         TheGpsTable().LoadGpsLog(m_dataRoot, scan.gpsLogDay->year, scan.gpsLogDay->month,
                                  scan.gpsLogDay->day);
     }
-    if (scan.firstDayWithClips) {
-        m_pageMessages.SetDayMessage(DayMessageHead(*scan.firstDayWithClips) +
-                                         BuildDayTrack(m_catalogue.Recordings(), TheGpsTable()),
-                                     false);
-    }
+    if (scan.firstDayWithClips)
+        SetDayMessages(*scan.firstDayWithClips, false);
     update();
 }
 
@@ -331,9 +338,16 @@ void CTramletDlg::SelectDay() {
     const CalendarDate date = m_calendar->SelectedDate();
     TheGpsTable().LoadGpsLog(m_dataRoot, date.year, date.month, date.day);
     m_catalogue.SelectDay(m_dataRoot, date);
-    m_pageMessages.SetDayMessage(
-        DayMessageHead(date) + BuildDayTrack(m_catalogue.Recordings(), TheGpsTable()), true);
+    SetDayMessages(date, true);
     update();
+}
+
+// The day with its recordings, and its route for a page that asks.
+void CTramletDlg::SetDayMessages(const CalendarDate& date, bool pending) {
+    m_pageMessages.SetDayMessage(
+        DayMessageHead(date) + BuildDayTrack(m_catalogue.Recordings(), TheGpsTable()), pending);
+    m_pageMessages.SetTrackMessage(
+        BuildTrackMessage(date, m_catalogue.Recordings(), TheGpsTable()));
 }
 
 void CTramletDlg::ClosePlayback() {

@@ -85,6 +85,7 @@ class CTramletDlg : public QDialog, public MapPageHost {
     // The map page's two calls, through window.external.
     std::string GetPageMessage(int wanted) override;
     void ViewFromExpPos(const std::string& stamp) override;
+    void ViewFromTrack(const std::string& stamp) override;
 
     const std::string& DataRoot() const { return m_dataRoot; }
     const DayCatalogue& Catalogue() const { return m_catalogue; }
@@ -107,6 +108,10 @@ class CTramletDlg : public QDialog, public MapPageHost {
     void DoDataExchange();
     void PlaceExplorer(CImpIDispatch* external);
     void SetUpButtons();
+    void SetUpKeys();
+    void ClickIfEnabled(CBitmapButton* button);
+    void StepSlider(CBitmapSlider* slider, int id, int step);
+    void ShowChannelAlone(int k);
     void SetUpSliders();
     void BuildLayoutTable();
     void OnReload();
@@ -115,6 +120,7 @@ class CTramletDlg : public QDialog, public MapPageHost {
     void ResetDateAndMoment();
     void SetUpPlayback();
     void OpenFirstRecording(const std::string& stamp);
+    void SetDayMessages(const CalendarDate& date, bool pending);
     std::string OpenClipStamp() const;
     // The window's part of a clip's opening; whether it opened.
     bool OnClipOpened(const PlayerSlots::OpenOutcome& outcome);

@@ -283,6 +283,23 @@ void CTramletDlg::OnTimelineCommitted() {
         RestartPlayTick();
 }
 
+// A moment of the selected day picked on the map's route or speed strip:
+// chosen as a commit of the three sliders chooses it.
+void CTramletDlg::ViewFromTrack(const std::string& stamp) {
+    bool shaped = stamp.size() == 15;
+    for (size_t i = 0; shaped && i < stamp.size(); ++i)
+        shaped = i == 8 ? stamp[i] == '-' : stamp[i] >= '0' && stamp[i] <= '9';
+    const std::optional<StartStampFields> fields = shaped ? ParseStartStamp(stamp) : std::nullopt;
+    if (!fields || !(fields->date == m_catalogue.SelectedDate()) || fields->start.hour > 23 ||
+        fields->start.minute > 59 || fields->start.second > 59) {
+        return;
+    }
+    m_hourSlider->SetPosition(fields->start.hour);
+    m_minuteSlider->SetPosition(fields->start.minute);
+    m_secondSlider->SetPosition(fields->start.second);
+    OnMomentChosen();
+}
+
 bool CTramletDlg::OpenRecording(const std::string& stamp) {
     if (stamp.empty())
         return false;

@@ -1,5 +1,5 @@
 // Defines window.external for the map page before any of its scripts run.
-// The web channel answers asynchronously, so both methods return Promises;
+// The web channel answers asynchronously, so the methods return Promises;
 // calls made before the channel is up wait for it. Arguments are checked
 // here so that the page gets a clear error instead of a silent 0.
 (function () {
@@ -34,6 +34,12 @@
         return Promise.reject(new TypeError("ViewFromExpPos expects one string, a start stamp YYYYMMDD-HHMMSS"));
       }
       return call("ViewFromExpPos", stamp);
+    },
+    ViewFromTrack(stamp) {
+      if (arguments.length < 1 || typeof stamp !== "string") {
+        return Promise.reject(new TypeError("ViewFromTrack expects one string, a moment YYYYMMDD-HHMMSS"));
+      }
+      return call("ViewFromTrack", stamp);
     },
   });
   window.external = bridge;

@@ -35,13 +35,22 @@ QVariant CImpIDispatch::DayInformation(const QVariant& wanted) {
 }
 
 QVariant CImpIDispatch::ViewFromExpPos(const QVariant& stamp) {
+    return PassStamp(stamp, &MapPageHost::ViewFromExpPos);
+}
+
+QVariant CImpIDispatch::ViewFromTrack(const QVariant& stamp) {
+    return PassStamp(stamp, &MapPageHost::ViewFromTrack);
+}
+
+QVariant CImpIDispatch::PassStamp(const QVariant& stamp,
+                                  void (MapPageHost::*view)(const std::string&)) {
     if (stamp.typeId() != QMetaType::QString)
         return {};
     const QByteArray text = stamp.toString().toUtf8();
     MapPageHost* host = findHost_ ? findHost_() : nullptr;
-    // A longer stamp cannot name a recording.
+    // A longer stamp cannot name a moment.
     if (host && text.size() <= kMaxStampLength)
-        host->ViewFromExpPos(text.toStdString());
+        (host->*view)(text.toStdString());
     return true;
 }
 

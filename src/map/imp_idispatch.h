@@ -4,6 +4,7 @@
 #include <QVariant>
 
 #include <functional>
+#include <string>
 
 namespace tramlet {
 
@@ -23,8 +24,13 @@ class CImpIDispatch : public QObject {
     Q_INVOKABLE QVariant DayInformation(const QVariant& wanted);
     // Opens the recording of that start stamp; null (refused) unless a string.
     Q_INVOKABLE QVariant ViewFromExpPos(const QVariant& stamp);
+    // Goes to that moment of the selected day, YYYYMMDD-HHMMSS; null (refused)
+    // unless a string.
+    Q_INVOKABLE QVariant ViewFromTrack(const QVariant& stamp);
 
   private:
+    QVariant PassStamp(const QVariant& stamp, void (MapPageHost::*view)(const std::string&));
+
     HostLookup findHost_;
 };
 

@@ -17,6 +17,7 @@ void PageMessages::SetDayMessage(std::string message, bool pending) {
 
 void PageMessages::ClearDayMessage() {
     day_.clear();
+    track_.clear();
     dayDelivered_ = false;
     dayPending_ = true;
 }
@@ -42,6 +43,8 @@ std::string PageMessages::GetPageMessage(int wanted) {
         clipPending_ = false;
         return clip_;
     }
+    if (wanted == 4)
+        return track_.empty() ? "4\t" : track_;
     if ((hooks_.isPlaying && hooks_.isPlaying()) || positionPending_) {
         positionPending_ = false;
         return position_;

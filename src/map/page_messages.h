@@ -33,20 +33,25 @@ class PageMessages {
     void BuildPositionMessage(const GpsTable& gps, int hour, int minute, int second);
     // "3\t" + stamp, or "3\t" alone when no recording covers the moment.
     void SetClipMessage(const std::string& stamp);
+    // The day's route, handed over when the page asks for type 4.
+    void SetTrackMessage(std::string message) { track_ = std::move(message); }
 
     // What one poll of the page receives; `wanted` is the type the page asks
-    // for when nothing waits (1, 2 or 3; anything else gets "0").
+    // for when nothing waits (1, 2 or 3; anything else gets "0"). The route
+    // (4) is answered ahead of the position, which stays waiting: while
+    // playing, the page would otherwise never get it.
     std::string GetPageMessage(int wanted);
 
     const std::string& DayMessage() const { return day_; }
     const std::string& PositionMessage() const { return position_; }
     const std::string& ClipMessage() const { return clip_; }
+    const std::string& TrackMessage() const { return track_; }
 
   private:
     std::string DeliverDayMessage();
 
     Hooks hooks_;
-    std::string day_, position_, clip_;
+    std::string day_, position_, clip_, track_;
     bool dayPending_ = false;
     bool dayDelivered_ = false;
     bool positionPending_ = false;

@@ -33,11 +33,12 @@ class FakeHost : public MapPageHost {
     }
     std::string GetPageMessage(int wanted) override { return messages.GetPageMessage(wanted); }
     void ViewFromExpPos(const std::string& stamp) override { viewed.push_back(stamp); }
+    void ViewFromTrack(const std::string& stamp) override { tracked.push_back(stamp); }
 
     GpsTable gps;
     bool playing = false;
     PageMessages messages;
-    std::vector<std::string> viewed;
+    std::vector<std::string> viewed, tracked;
 };
 
 using test::WaitFor;

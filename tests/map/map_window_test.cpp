@@ -10,6 +10,9 @@
 
 #include <cstdlib>
 #include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
 
 #include "app/tramlet_dlg.h"
 #include "controls/bitmap_button.h"
@@ -71,7 +74,8 @@ TEST_F(MapWindowTest, ThePageDrawsTheDayOpensAClickedPointFollowsPlaybackAndKeep
 
     Js("tramletMap.clickPoint(1)");
     ASSERT_TRUE(WaitFor([&] { return dialog->ClipStart() == Moment{10, 0, 40}; }));
-    EXPECT_TRUE(WaitFor([&] { return Js("tramletMap.openRecording()").toString() == "100040"; }));
+    EXPECT_TRUE(WaitFor([&] { return Js("tramletMap.openRecording()").toString() == "100040"; }))
+        << Js("tramletMap.openRecording()").toString().toStdString();
 
     ASSERT_TRUE(WaitFor([&] { return Js("tramletMap.marker() !== null").toBool(); }));
     const QVariant before = Js("String(tramletMap.marker())");
@@ -93,6 +97,45 @@ TEST_F(MapWindowTest, ThePageDrawsTheDayOpensAClickedPointFollowsPlaybackAndKeep
     EXPECT_TRUE(dialog->IsPlaying());
     EXPECT_EQ(dialog->ClipStart(), (Moment{10, 0, 40}));
     EXPECT_GT(dialog->ChosenMoment().second, second);
+}
+
+// Pairs of route points the page should join: those not split by a gap.
+int JoinedPairs(const std::string& track) {
+    std::vector<bool> fix;
+    std::istringstream fields(track);
+    std::string field;
+    for (int i = 0; std::getline(fields, field, '\t'); ++i) {
+        if (i >= 2 && (i - 2) % 4 == 1)
+            fix.push_back(std::stod(field) != 0);
+    }
+    int pairs = 0;
+    for (size_t i = 1; i < fix.size(); ++i)
+        pairs += fix[i - 1] && fix[i];
+    return pairs;
+}
+
+TEST_F(MapWindowTest, TheRouteAndTheStripGoToTheMomentClickedAndFollowPlayback) {
+    ASSERT_TRUE(WaitFor([&] { return Js("tramletMap.routePoints()").toInt() > 0; }));
+    EXPECT_EQ(Js("tramletMap.routePieces()").toInt(),
+              JoinedPairs(dialog->Messages().TrackMessage()));
+
+    // A point of the second recording (10:00:40 to 10:01:00).
+    const int index =
+        Js("route.track.points.findIndex((p) => p.second > 36040 && p.second < 36060)").toInt();
+    ASSERT_GE(index, 0);
+    const int second = Js(QString("route.track.points[%1].second").arg(index)).toInt();
+    Js(QString("tramletMap.clickRoute(%1)").arg(index));
+    ASSERT_TRUE(WaitFor([&] { return dialog->ChosenMoment().SecondOfDay() == second; }));
+    EXPECT_EQ(dialog->ClipStart(), (Moment{10, 0, 40}));
+
+    dialog->findChild<CBitmapButton*>("1015")->click();
+    ASSERT_TRUE(WaitFor([&] { return !Js("tramletMap.stripCursor()").isNull(); }));
+    const int cursor = Js("tramletMap.stripCursor()").toInt();
+    EXPECT_TRUE(WaitFor([&] { return Js("tramletMap.stripCursor()").toInt() > cursor; }, 5000));
+
+    // The strip's far left is the day's first fix, in the first recording.
+    Js("tramletMap.clickStrip(0)");
+    EXPECT_TRUE(WaitFor([&] { return dialog->ClipStart() == Moment{10, 0, 0}; }));
 }
 
 }  // namespace

@@ -35,7 +35,8 @@ TEST_F(PageMessagesTest, NothingWaitingAnswersWhatThePageAsksFor) {
     EXPECT_EQ(messages.GetPageMessage(0), "0");
     EXPECT_EQ(messages.GetPageMessage(2), "");
     EXPECT_EQ(messages.GetPageMessage(3), "");
-    EXPECT_EQ(messages.GetPageMessage(4), "0");
+    EXPECT_EQ(messages.GetPageMessage(4), "4\t");  // no route, but never an empty day
+    EXPECT_EQ(messages.GetPageMessage(5), "0");
     messages.SetClipMessage("20120305-142233");
     EXPECT_EQ(messages.GetPageMessage(0), "3\t20120305-142233");
     EXPECT_EQ(messages.GetPageMessage(3), "3\t20120305-142233");

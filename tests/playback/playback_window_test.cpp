@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QTest>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -244,6 +245,48 @@ TEST_F(PlaybackWindowTest, PlayPauseAndStepsKeepButtonsAndMomentInStep) {
     EXPECT_EQ(dialog_->ChosenMoment(), (Moment{10, 0, 1}));
     EXPECT_FALSE(dialog_->IsPlaying());
     EXPECT_GT(Slot(0)->cues, 0);
+}
+
+// Each key does what its button or slider does, in the state it leaves.
+TEST_F(PlaybackWindowTest, KeysDriveTheTransportAsItsButtonsDo) {
+    for (const char* c : {"100000-1", "100000-2", "100000-3", "100000-4"})
+        AddClip(c, 60);
+    Start();
+    ChooseMoment(10, 0, 5);
+    const int volume = Control<CBitmapSlider>(1004)->GetPos();
+    struct Step {
+        Qt::Key key;
+        Buttons buttons;
+        std::function<bool()> done;
+    };
+    const Step steps[] = {
+        {Qt::Key_Space, kPlaying, [&] { return dialog_->IsPlaying() && Slot(0)->IsRunning(); }},
+        {Qt::Key_Space, kPaused, [&] { return !dialog_->IsPlaying() && !Slot(0)->IsRunning(); }},
+        {Qt::Key_Left, kPaused,
+         [&] {
+             return dialog_->ChosenMoment() == Moment{10, 0, 4};
+         }},
+        {Qt::Key_Right, kPaused,
+         [&] {
+             return dialog_->ChosenMoment() == Moment{10, 0, 5};
+         }},
+        {Qt::Key_Down, kPaused, [&] { return Slot(0)->volume == volume - 1000; }},
+        {Qt::Key_Up, kPaused, [&] { return Slot(0)->volume == volume; }},
+        {Qt::Key_BracketRight, kPaused,
+         [&] { return Control<CBitmapSlider>(1011)->GetPos() == 2; }},
+        {Qt::Key_BracketLeft, kPaused, [&] { return Control<CBitmapSlider>(1011)->GetPos() == 1; }},
+        {Qt::Key_3, kPaused,
+         [&] { return dialog_->IsZoomed() && dialog_->SelectedChannel() == 2; }},
+        {Qt::Key_2, kPaused,
+         [&] { return dialog_->IsZoomed() && dialog_->SelectedChannel() == 1; }},
+        {Qt::Key_Escape, kPaused, [&] { return !dialog_->IsZoomed() && dialog_->isVisible(); }},
+    };
+    for (const Step& step : steps) {
+        QTest::keyClick(dialog_.get(), step.key);
+        LetEventsRun();
+        EXPECT_TRUE(step.done()) << QKeySequence(step.key).toString().toStdString();
+        EXPECT_EQ(ButtonStates(), step.buttons) << QKeySequence(step.key).toString().toStdString();
+    }
 }
 
 TEST_F(PlaybackWindowTest, EndOfStreamPlaysTheNextRecordingAndStopsAfterTheLast) {

@@ -3,21 +3,27 @@
 #include <QVariant>
 #include <QWebEnginePage>
 
+#include <memory>
+
 #include "support/wait_for.h"
 
 namespace tramlet::test {
 
 // Runs a script in the page and waits for its value; invalid when the page
-// has not answered within 10 s.
+// has not answered within 10 s. A late answer lands in state the callback
+// owns, never in this function's finished frame.
 inline QVariant RunScript(QWebEnginePage* page, const QString& script) {
-    QVariant result;
-    bool done = false;
-    page->runJavaScript(script, [&](const QVariant& value) {
-        result = value;
-        done = true;
+    struct Answer {
+        QVariant value;
+        bool done = false;
+    };
+    const auto answer = std::make_shared<Answer>();
+    page->runJavaScript(script, [answer](const QVariant& value) {
+        answer->value = value;
+        answer->done = true;
     });
-    WaitFor([&] { return done; }, 10000);
-    return result;
+    WaitFor([&] { return answer->done; }, 10000);
+    return answer->value;
 }
 
 }  // namespace tramlet::test

@@ -26,12 +26,20 @@ struct RecordingPlan {
     bool gps = true;  // GPS lines for the seconds it runs
 };
 
+// A drive the recorder logs GPS for while recording nothing, around the
+// recordings of a day, so that the day has a route as users' cards do.
+struct LoggedDrive {
+    RecorderTime start;
+    int seconds = 0;
+};
+
 struct CardPlan {
     std::string root;  // ends in '/'
     EncoderSettings encoder;
     bool noise = false;
     bool oddFrames = false;  // every frame padded to an odd length
     std::vector<RecordingPlan> recordings;
+    std::vector<LoggedDrive> loggedDrives;
     std::optional<int> cardVersion;  // default: keep the card's, or write 1
 };
 

@@ -48,6 +48,12 @@ std::vector<int> ChannelsOf(const char* digits) {
     return channels;
 }
 
+// Drives logged around the recordings of two days: a route for the map.
+struct DemoDrive {
+    int day, hour, minute, minutes;
+};
+constexpr DemoDrive kDrives[] = {{2, 8, 0, 30}, {2, 18, 30, 15}, {21, 7, 45, 25}};
+
 }  // namespace
 
 CardPlan DemoPlan(const std::string& root, RecorderTime today) {
@@ -70,6 +76,11 @@ CardPlan DemoPlan(const std::string& root, RecorderTime today) {
             card.recordings.push_back(recording);
             recording.start += std::chrono::seconds(kClipSeconds);
         }
+    }
+    for (const DemoDrive& d : kDrives) {
+        card.loggedDrives.push_back(
+            {*MakeRecorderTime({month.year, month.month, d.day, d.hour, d.minute, 0}),
+             d.minutes * 60});
     }
     return card;
 }

@@ -42,8 +42,14 @@ std::string LineOf(RecorderTime t, const GpsFix& fix) {
     return line + "\r\n";
 }
 
-std::map<sys_days, std::set<RecorderTime>> RecordedSecondsByDay(const CardPlan& card) {
+std::map<sys_days, std::set<RecorderTime>> LoggedSecondsByDay(const CardPlan& card) {
     std::map<sys_days, std::set<RecorderTime>> byDay;
+    for (const LoggedDrive& drive : card.loggedDrives) {
+        for (int s = 0; s < drive.seconds; ++s) {
+            const RecorderTime t = drive.start + seconds(s);
+            byDay[std::chrono::floor<days>(t)].insert(t);
+        }
+    }
     for (const RecordingPlan& r : card.recordings) {
         if (!r.gps)
             continue;
@@ -71,7 +77,7 @@ void AppendToLog(const std::string& path, const std::string& text) {
 
 int WriteGpsLogs(const CardPlan& card) {
     int lines = 0;
-    for (const auto& [day, moments] : RecordedSecondsByDay(card)) {
+    for (const auto& [day, moments] : LoggedSecondsByDay(card)) {
         const TimeFields f = FieldsOf(day);
         DriveSimulator drive(static_cast<std::uint32_t>(f.year * 10000 + f.month * 100 + f.day));
         std::string text;

@@ -5,7 +5,8 @@
 namespace tramlet::simcard {
 
 // Appends to each day's GPS log one line per second in which a recording
-// of that day runs, along one drive per day. Returns the number of lines.
+// of that day runs or a logged drive goes on, along one drive per day.
+// Returns the number of lines.
 int WriteGpsLogs(const CardPlan& card);
 
 }  // namespace tramlet::simcard

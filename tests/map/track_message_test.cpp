@@ -1,0 +1,91 @@
+// The day's route for the map page: thinned out within a known bound,
+// never losing a recording's ends, and readable in any locale.
+#include "map/track_message.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <clocale>
+#include <cmath>
+#include <sstream>
+
+#include "map/track_decimation.h"
+
+namespace tramlet {
+namespace {
+
+// A day of driving: one fix a second along a winding road.
+std::vector<TrackFix> WindingDay(int seconds) {
+    std::vector<TrackFix> fixes;
+    for (int s = 0; s < seconds; ++s) {
+        const double t = s / 600.0;
+        fixes.push_back({s, 37.5 + 0.05 * std::sin(t) + 0.002 * std::sin(7 * t),
+                         127.0 + 0.0002 * s / 60 + 0.01 * std::cos(3 * t), 40 + 30 * std::sin(t)});
+    }
+    return fixes;
+}
+
+TEST(DecimateTrack, KeepsTheMarkedFixesAndTheBoundWithinTheBudget) {
+    const std::vector<TrackFix> fixes = WindingDay(GpsTable::kSecondsPerDay);
+    std::vector<bool> keep(fixes.size(), false);
+    for (const size_t marked : {size_t{1000}, size_t{1001}, size_t{50000}, size_t{86398}})
+        keep[marked] = true;
+    const DecimatedTrack track = DecimateTrack(fixes, keep, kMaxTrackPoints);
+    EXPECT_LE(track.kept.size(), kMaxTrackPoints);
+    EXPECT_GT(track.kept.size(), kMaxTrackPoints / 2);  // the budget is used, not wasted
+    for (size_t i = 0; i < keep.size(); ++i) {
+        if (keep[i]) {
+            EXPECT_TRUE(std::binary_search(track.kept.begin(), track.kept.end(), i)) << i;
+        }
+    }
+    EXPECT_EQ(track.kept.front(), 0u);
+    EXPECT_EQ(track.kept.back(), fixes.size() - 1);
+    for (size_t k = 1; k < track.kept.size(); ++k) {
+        for (size_t j = track.kept[k - 1] + 1; j < track.kept[k]; ++j) {
+            ASSERT_LE(DistanceToSegment(fixes[j], fixes[track.kept[k - 1]], fixes[track.kept[k]]),
+                      track.tolerance)
+                << "fix " << j;
+        }
+    }
+}
+
+TEST(TrackMessage, HoldsTheRecordingsEndsAndBreaksAtGapsInTheCLocale) {
+    // Fixes from 10:00:00 to 10:01:39 on a straight road, none for 30 s,
+    // then 10:02:10 to 10:02:59; recordings 10:00:20-10:00:49 and 10:02:30-.
+    std::ostringstream log;
+    for (int s = 36000; s < 36180; ++s) {
+        if (s >= 36100 && s < 36130)
+            continue;
+        char line[96];
+        std::snprintf(line, sizeof line, "%02d%02d%02d %.6f %.6f 36.5 90\n", s / 3600, s / 60 % 60,
+                      s % 60, 37.5, 127.0 + (s - 36000) * 0.0001);
+        log << line;
+    }
+    GpsTable gps;
+    gps.LoadGpsText(log.str());
+    DayList recordings;
+    recordings.AddClip(10, 0, 20, 0, 30);
+    recordings.AddClip(10, 2, 30, 0, 600);
+
+    const std::string saved = std::setlocale(LC_NUMERIC, nullptr);
+    const bool comma = std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr;
+    const std::string message = BuildTrackMessage({2026, 12, 2}, recordings, gps);
+    std::setlocale(LC_NUMERIC, saved.c_str());
+    if (!comma)
+        GTEST_SKIP() << "no de_DE locale";
+
+    // A straight road keeps its ends, those of each recording and of the gap.
+    EXPECT_EQ(message,
+              "4\t20261202"
+              "\t100000\t37.500000\t127.000000\t36.500000"
+              "\t100020\t37.500000\t127.002000\t36.500000"
+              "\t100049\t37.500000\t127.004900\t36.500000"
+              "\t100139\t37.500000\t127.009900\t36.500000"
+              "\t100140\t0.000000\t0.000000\t0.000000"
+              "\t100210\t37.500000\t127.013000\t36.500000"
+              "\t100230\t37.500000\t127.015000\t36.500000"
+              "\t100259\t37.500000\t127.017900\t36.500000");
+}
+
+}  // namespace
+}  // namespace tramlet
