@@ -3,6 +3,7 @@
 #include <string>
 
 #include "export/av_ptr.h"
+#include "export/export_request.h"
 
 namespace tramlet::exporter {
 
@@ -29,5 +30,10 @@ class ClipReader {
     InputPtr input_;
     int stream_ = -1;
 };
+
+// The failure of a clip that could not be opened or read.
+inline ExportResult Unreadable(const std::string& clip, int code) {
+    return Failed(ExportError::kUnreadableClip, clip + ": " + AvErrorText(code));
+}
 
 }  // namespace tramlet::exporter

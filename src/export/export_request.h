@@ -54,4 +54,11 @@ struct ExportResult {
     std::int64_t frames = 0;
 };
 
+inline ExportResult Failed(ExportError error, std::string detail = {}) {
+    ExportResult result;
+    result.error = error;
+    result.detail = std::move(detail);
+    return result;
+}
+
 }  // namespace tramlet::exporter

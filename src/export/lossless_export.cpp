@@ -1,20 +1,11 @@
 #include "export/lossless_export.h"
 
-#include <optional>
-
 #include "export/clip_reader.h"
 #include "export/export_clock.h"
 #include "export/mp4_output.h"
 
 namespace tramlet::exporter {
 namespace {
-
-ExportResult Unreadable(const std::string& clip, int code) {
-    ExportResult result;
-    result.error = ExportError::kUnreadableClip;
-    result.detail = clip + ": " + AvErrorText(code);
-    return result;
-}
 
 // One recording's packets, from its first key frame in the span on.
 class RecordingPackets {
@@ -120,7 +111,7 @@ class ChannelExport {
                 return written;
             }
             if (!progress_.Step())
-                return {ExportError::kCancelled, {}, {}, 0};
+                return Failed(ExportError::kCancelled);
         } while ((result = source.Next(packet)) >= 0);
         if (result != AVERROR_EOF)
             return Unreadable(source.Clip(), result);

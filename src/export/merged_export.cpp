@@ -18,17 +18,6 @@ extern "C" {
 namespace tramlet::exporter {
 namespace {
 
-ExportResult Failed(ExportError error, std::string detail) {
-    ExportResult result;
-    result.error = error;
-    result.detail = std::move(detail);
-    return result;
-}
-
-ExportResult Unreadable(const std::string& clip, int code) {
-    return Failed(ExportError::kUnreadableClip, clip + ": " + AvErrorText(code));
-}
-
 // Date and time of the picture, then the position and speed of its second
 // when the log has a fix.
 std::string CaptionText(const CalendarDate& date, int second, const GpsTable& gps) {
@@ -213,7 +202,7 @@ class MergedExport {
             if (encoded.error != ExportError::kNone)
                 return encoded;
             if (!progress_.Step())
-                return Failed(ExportError::kCancelled, {});
+                return Failed(ExportError::kCancelled);
         }
         return result == AVERROR(EAGAIN) || result == AVERROR_EOF
                    ? ExportResult{}

@@ -16,13 +16,6 @@ namespace {
 
 constexpr std::uintmax_t kNearlyFull = 1 << 20;
 
-ExportResult Fail(ExportError error, std::string detail) {
-    ExportResult result;
-    result.error = error;
-    result.detail = std::move(detail);
-    return result;
-}
-
 }  // namespace
 
 ExportError WriteErrorKind(int code) {
@@ -65,7 +58,7 @@ ExportResult Mp4Output::Failure(int code, const char* what) const {
         std::filesystem::space(destination_.parent_path(), error);
     if (!error && space.available < kNearlyFull)
         kind = ExportError::kDiskFull;
-    return Fail(kind, destination_.string() + ": " + what + ": " + AvErrorText(code));
+    return Failed(kind, destination_.string() + ": " + what + ": " + AvErrorText(code));
 }
 
 ExportResult Mp4Output::Open(const std::filesystem::path& destination, bool overwrite) {
@@ -73,7 +66,7 @@ ExportResult Mp4Output::Open(const std::filesystem::path& destination, bool over
     overwrite_ = overwrite;
     std::error_code error;
     if (!overwrite && std::filesystem::exists(destination, error))
-        return Fail(ExportError::kExists, destination.string());
+        return Failed(ExportError::kExists, destination.string());
     // A unique name in the destination's own folder, so that the final
     // rename stays on one file system and cannot leave half a file in place.
     std::string pattern =
@@ -159,7 +152,7 @@ ExportResult Mp4Output::Finish() {
         return Failure(result, "cannot write");
     std::error_code error;
     if (!overwrite_ && std::filesystem::exists(destination_, error))
-        return Fail(ExportError::kExists, destination_.string());
+        return Failed(ExportError::kExists, destination_.string());
     std::filesystem::rename(temporary_, destination_, error);
     if (error)
         return Failure(AVERROR(error.value()), "cannot put the file in place");

@@ -11,13 +11,6 @@
 namespace tramlet::exporter {
 namespace {
 
-ExportResult Failed(ExportError error, std::string detail = {}) {
-    ExportResult result;
-    result.error = error;
-    result.detail = std::move(detail);
-    return result;
-}
-
 bool ValidChannels(const std::vector<int>& channels) {
     std::vector<int> sorted = channels;
     std::sort(sorted.begin(), sorted.end());
