@@ -161,7 +161,7 @@ class MergedExport {
                     av_frame_unref(picture);
                     const int result = decoders[cell].Next(picture);
                     if (result == AVERROR_EOF)
-                        return Drain(cells, recording, merged.get());
+                        return Drain(cells, sources, recording, merged.get());
                     if (result < 0)
                         return Unreadable(recording.clips[sources[cell].channel - 1], result);
                 }
@@ -175,12 +175,12 @@ class MergedExport {
         }
     }
 
-    ExportResult Drain(CellGraph& cells, const PlannedRecording& recording, AVFrame* merged) {
-        for (size_t cell = 0; cell < static_cast<size_t>(layout_.cells); ++cell) {
-            if (cell < request_.channels.size() &&
-                !recording.clips[static_cast<size_t>(request_.channels[cell] - 1)].empty()) {
+    // One channel has ended: so has the recording.
+    ExportResult Drain(CellGraph& cells, const std::vector<CellSource>& sources,
+                       const PlannedRecording& recording, AVFrame* merged) {
+        for (size_t cell = 0; cell < sources.size(); ++cell) {
+            if (sources[cell].first)
                 cells.Push(cell, nullptr);
-            }
         }
         return Take(cells, recording, merged);
     }
