@@ -1,6 +1,7 @@
 #include "map/track_message.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 
 #include "map/coordinate_text.h"
@@ -32,15 +33,17 @@ void CollectFixes(const DayList& recordings, const GpsTable& gps, std::vector<Tr
             keep.push_back(afterGap);
         }
     }
+    // The fixes are in time order: each recording's lie between two bounds.
+    const auto before = [](const TrackFix& fix, std::int64_t second) {
+        return fix.second < second;
+    };
     for (const DayTime& recording : recordings) {
-        const auto inside = [&](const TrackFix& fix) {
-            return fix.second >= recording.StartSecond() && fix.second < recording.EndSecond();
-        };
-        const auto first = std::find_if(fixes.begin(), fixes.end(), inside);
-        const auto last = std::find_if(fixes.rbegin(), fixes.rend(), inside);
-        if (first != fixes.end()) {
+        const auto first =
+            std::lower_bound(fixes.begin(), fixes.end(), recording.StartSecond(), before);
+        const auto end = std::lower_bound(first, fixes.end(), recording.EndSecond(), before);
+        if (first != end) {
             keep[static_cast<size_t>(first - fixes.begin())] = true;
-            keep[static_cast<size_t>(fixes.rend() - last - 1)] = true;
+            keep[static_cast<size_t>(end - fixes.begin() - 1)] = true;
         }
     }
 }
