@@ -21,6 +21,7 @@ class ExportProgress {
         return !Cancelled();
     }
     bool Cancelled() const { return callbacks_.cancel && callbacks_.cancel->load(); }
+    const std::atomic<bool>* CancelFlag() const { return callbacks_.cancel; }
     std::int64_t Done() const { return done_; }
 
   private:

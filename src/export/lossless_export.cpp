@@ -76,7 +76,8 @@ class ChannelExport {
   private:
     ExportResult Open(const RecordingPackets& source, const AVPacket* first,
                       const std::string& stamp, const std::filesystem::path& destination) {
-        if (ExportResult opened = output_.Open(destination, request_.overwrite);
+        if (ExportResult opened =
+                output_.Open(destination, request_.overwrite, progress_.CancelFlag());
             opened.error != ExportError::kNone) {
             return opened;
         }

@@ -104,7 +104,8 @@ class MergedExport {
         av_opt_set(encoder_->priv_data, "preset", request_.preset.c_str(), 0);
         if (const int result = avcodec_open2(encoder_.get(), x264, nullptr); result < 0)
             return Failed(ExportError::kFailed, "libx264: " + AvErrorText(result));
-        if (ExportResult opened = output_.Open(destination, request_.overwrite);
+        if (ExportResult opened =
+                output_.Open(destination, request_.overwrite, progress_.CancelFlag());
             opened.error != ExportError::kNone) {
             return opened;
         }
@@ -215,6 +216,9 @@ class MergedExport {
         PacketPtr packet(av_packet_alloc());
         while (result >= 0 &&
                (result = avcodec_receive_packet(encoder_.get(), packet.get())) >= 0) {
+            // The encoder's last pictures come out in a burst at the end.
+            if (!picture && progress_.Cancelled())
+                return Failed(ExportError::kCancelled);
             packet->stream_index = 0;
             if (ExportResult written = output_.Write(packet.get(), encoder_->time_base);
                 written.error != ExportError::kNone) {

@@ -20,6 +20,8 @@ constexpr std::uintmax_t kNearlyFull = 1 << 20;
 
 ExportError WriteErrorKind(int code) {
     switch (code) {
+        case AVERROR_EXIT:
+            return ExportError::kCancelled;
         case AVERROR(ENOSPC):
         case AVERROR(EFBIG):
         case AVERROR(EDQUOT):
@@ -61,9 +63,16 @@ ExportResult Mp4Output::Failure(int code, const char* what) const {
     return Failed(kind, destination_.string() + ": " + what + ": " + AvErrorText(code));
 }
 
-ExportResult Mp4Output::Open(const std::filesystem::path& destination, bool overwrite) {
+int Mp4Output::Interrupted(void* self) {
+    const std::atomic<bool>* cancel = static_cast<Mp4Output*>(self)->cancel_;
+    return cancel && cancel->load() ? 1 : 0;
+}
+
+ExportResult Mp4Output::Open(const std::filesystem::path& destination, bool overwrite,
+                             const std::atomic<bool>* cancel) {
     destination_ = destination;
     overwrite_ = overwrite;
+    cancel_ = cancel;
     std::error_code error;
     if (!overwrite && std::filesystem::exists(destination, error))
         return Failed(ExportError::kExists, destination.string());
@@ -121,7 +130,9 @@ void Mp4Output::AddChapter(const std::string& title, std::int64_t start, std::in
 }
 
 ExportResult Mp4Output::WriteHeader() {
-    int result = avio_open(&context_->pb, temporary_.c_str(), AVIO_FLAG_WRITE);
+    context_->interrupt_callback = {&Mp4Output::Interrupted, this};
+    int result = avio_open2(&context_->pb, temporary_.c_str(), AVIO_FLAG_WRITE,
+                            &context_->interrupt_callback, nullptr);
     if (result < 0)
         return Failure(result, "cannot write");
     // The index goes in front, so that players can start before the end arrives.

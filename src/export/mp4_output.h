@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -19,7 +20,10 @@ class Mp4Output {
     Mp4Output& operator=(const Mp4Output&) = delete;
     ~Mp4Output();
 
-    ExportResult Open(const std::filesystem::path& destination, bool overwrite);
+    // A set `cancel` also stops the writing FFmpeg does on its own, such as
+    // the pass that moves the index to the front when finishing.
+    ExportResult Open(const std::filesystem::path& destination, bool overwrite,
+                      const std::atomic<bool>* cancel);
     AVStream* AddStream(const AVCodecParameters* parameters, AVRational timeBase);
     void SetMetadata(const char* key, const std::string& value);
     ExportResult WriteHeader();
@@ -33,11 +37,13 @@ class Mp4Output {
   private:
     ExportResult Failure(int code, const char* what) const;
     void Discard();
+    static int Interrupted(void* self);
 
     AVFormatContext* context_ = nullptr;
     std::filesystem::path destination_;
     std::filesystem::path temporary_;
     bool overwrite_ = false;
+    const std::atomic<bool>* cancel_ = nullptr;
 };
 
 // The kind of failure an error code from writing a file stands for.
