@@ -210,30 +210,32 @@ std::optional<int> ParseUtcOffset(const std::string& text) {
     return text[0] == '-' ? -offset : offset;
 }
 
+// The word after option i, which it consumes; none at the end of the line.
+std::optional<std::string> OptionValue(int argc, char** argv, int& i) {
+    if (i + 1 >= argc)
+        return std::nullopt;
+    return std::string(argv[++i]);
+}
+
 int RunTrack(int argc, char** argv) {
     GpxRequest request;
     std::optional<CalendarDate> day;
     std::vector<std::string> operands;
     for (int i = 2; i < argc; ++i) {
         const std::string arg = argv[i];
-        const auto value = [&]() -> std::optional<std::string> {
-            if (i + 1 >= argc)
-                return std::nullopt;
-            return std::string(argv[++i]);
-        };
         if (arg == "--day") {
-            const std::optional<std::string> text = value();
+            const std::optional<std::string> text = OptionValue(argc, argv, i);
             day = text ? ParseDay(*text) : std::nullopt;
             if (!day)
                 return Usage("--day wants a date YYYYMMDD");
         } else if (arg == "--from" || arg == "--to") {
-            const std::optional<std::string> text = value();
+            const std::optional<std::string> text = OptionValue(argc, argv, i);
             const auto second = text ? ParseSecond(*text) : std::nullopt;
             if (!second)
                 return Usage(arg + " wants a time HHMMSS");
             (arg == "--from" ? request.fromSecond : request.toSecond) = *second;
         } else if (arg == "--utc-offset") {
-            const std::optional<std::string> text = value();
+            const std::optional<std::string> text = OptionValue(argc, argv, i);
             request.utcOffset = text ? ParseUtcOffset(*text) : std::nullopt;
             if (!request.utcOffset)
                 return Usage("--utc-offset wants +HH:MM or -HH:MM");
@@ -271,23 +273,18 @@ int RunVideo(int argc, char** argv) {
     std::vector<std::string> operands;
     for (int i = 2; i < argc; ++i) {
         const std::string arg = argv[i];
-        const auto value = [&]() -> std::optional<std::string> {
-            if (i + 1 >= argc)
-                return std::nullopt;
-            return std::string(argv[++i]);
-        };
         if (arg == "--each") {
             request.mode = ExportMode::kEach;
         } else if (arg == "--merged") {
             request.mode = ExportMode::kMerged;
         } else if (arg == "--channels") {
-            const std::optional<std::string> text = value();
+            const std::optional<std::string> text = OptionValue(argc, argv, i);
             const auto channels = text ? ParseChannels(*text) : std::nullopt;
             if (!channels)
                 return Usage("--channels wants a list of channels 1-4, such as 1,3");
             request.channels = *channels;
         } else if (arg == "--from" || arg == "--to") {
-            const std::optional<std::string> text = value();
+            const std::optional<std::string> text = OptionValue(argc, argv, i);
             std::optional<Moment> moment = text ? ParseMoment(*text) : std::nullopt;
             if (!moment)
                 return Usage(arg + " wants a moment YYYYMMDD-HHMMSS");
