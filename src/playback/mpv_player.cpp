@@ -53,7 +53,10 @@ MpvPlayer::MpvPlayer(QWidget* videoArea, std::function<void()> notify)
     if (!mpv_)
         return;
     // Four cores share one GUI thread: none may wait for its frame's moment
-    // in the render call, and a finished clip keeps its last picture.
+    // in the render call, and a finished clip keeps its last picture. Each
+    // decodes on a thread of its own a few frames ahead: at 8x on a busy
+    // machine, a decoder that falls behind for a moment would have its
+    // channel drop every late frame and stand still while the others move.
     for (const auto& [name, value] : {std::pair{"vo", "libmpv"},
                                       {"video-timing-offset", "0"},
                                       {"keep-open", "yes"},
@@ -62,7 +65,9 @@ MpvPlayer::MpvPlayer(QWidget* videoArea, std::function<void()> notify)
                                       {"hwdec", "auto-safe"},
                                       {"terminal", "no"},
                                       {"input-default-bindings", "no"},
-                                      {"osc", "no"}}) {
+                                      {"osc", "no"},
+                                      {"vd-queue-enable", "yes"},
+                                      {"vd-queue-max-samples", "8"}}) {
         mpv_set_option_string(mpv_, name, value);
     }
     if (mpv_initialize(mpv_) < 0) {
