@@ -1,8 +1,9 @@
 #include "app/month_calendar.h"
 
 #include <QTextCharFormat>
+#include <QTimer>
 
-#include <algorithm>
+#include "session/calendar_model.h"
 
 namespace tramlet {
 
@@ -19,30 +20,30 @@ CMonthCalendar::CMonthCalendar(QWidget* parent) : QCalendarWidget(parent) {
     QFont small = font();
     small.setPointSize(8);
     setFont(small);
-    connect(this, &QCalendarWidget::selectionChanged, this, &CMonthCalendar::SelChange);
-    connect(this, &QCalendarWidget::clicked, this, &CMonthCalendar::Select);
-    connect(this, &QCalendarWidget::currentPageChanged, this, &CMonthCalendar::FollowPage);
+    connect(this, &QCalendarWidget::selectionChanged, this, [this] {
+        // The click that made this change follows at once; it is this
+        // change, not a second choice of the same day.
+        selectionJustChanged_ = true;
+        QTimer::singleShot(0, this, [this] { selectionJustChanged_ = false; });
+        emit SelChange();
+    });
+    connect(this, &QCalendarWidget::clicked, this, [this] {
+        if (!std::exchange(selectionJustChanged_, false))
+            emit Select();
+    });
+    connect(this, &QCalendarWidget::currentPageChanged, this, &CMonthCalendar::PageShown);
 }
 
-void CMonthCalendar::FollowPage(int year, int month) {
-    const QDate selected = selectedDate();
-    if (selected.year() == year && selected.month() == month)
-        return;
-    const QDate first(year, month, 1);
-    setSelectedDate(QDate(year, month, std::min(selected.day(), first.daysInMonth())));
-}
-
-CalendarDate CMonthCalendar::SelectedDate() const {
-    const QDate date = selectedDate();
-    return {date.year(), date.month(), date.day()};
-}
-
-void CMonthCalendar::SetSelectedDate(const CalendarDate& date) {
-    const QDate wanted(date.year, date.month, date.day);
-    if (!wanted.isValid())
-        return;
+void CMonthCalendar::Show(const CalendarModel& model) {
     const QSignalBlocker silent(this);
-    setSelectedDate(wanted);
+    const CalendarDate selected = model.SelectedDate();
+    const QDate date(selected.year, selected.month, selected.day);
+    if (date.isValid() && date != selectedDate())
+        setSelectedDate(date);
+    if (yearShown() != model.PageYear() || monthShown() != model.PageMonth())
+        setCurrentPage(model.PageYear(), model.PageMonth());
+    if (model.DayStates() != shownMasks_ || FirstShownDate() != shownFirst_)
+        SetDayStates(model.DayStates());
 }
 
 QDate CMonthCalendar::FirstShownDate() const {
@@ -55,17 +56,13 @@ QDate CMonthCalendar::FirstShownDate() const {
     return first.addDays(-lead);
 }
 
-ShownMonths CMonthCalendar::ShownMonthRange() const {
-    const QDate first = FirstShownDate();
-    return {3, {first.year(), first.month(), first.day()}};
-}
-
 void CMonthCalendar::SetDayStates(const std::vector<std::uint32_t>& masks) {
+    shownMasks_ = masks;
+    shownFirst_ = FirstShownDate();
     setDateTextFormat(QDate(), QTextCharFormat());
     QTextCharFormat bold;
     bold.setFontWeight(QFont::Bold);
-    const QDate first = FirstShownDate();
-    const QDate firstMonth(first.year(), first.month(), 1);
+    const QDate firstMonth(shownFirst_.year(), shownFirst_.month(), 1);
     for (size_t i = 0; i < masks.size(); ++i) {
         const QDate month = firstMonth.addMonths(static_cast<int>(i));
         for (int day = 1; day <= 32 && day <= month.daysInMonth(); ++day) {

@@ -2,34 +2,39 @@
 
 #include <QCalendarWidget>
 
-#include "catalogue/calendar_port.h"
+#include <cstdint>
+#include <vector>
 
 namespace tramlet {
 
-// The month calendar with bold days. Paging to another month moves the
-// selection to the same day number there, so every month shown has a
-// selected day. SelChange follows any change of the selection; Select
-// follows a click on a day, after SelChange when the click changed it.
-class CMonthCalendar : public QCalendarWidget, public CalendarPort {
+class CalendarModel;
+
+// The month calendar with bold days, drawn from the session's calendar.
+// PageShown follows paging to another month, SelChange any change of the
+// selection by the user, and Select a click on the day that was already
+// selected: a click that changes the selection is told once, as SelChange.
+class CMonthCalendar : public QCalendarWidget {
     Q_OBJECT
 
   public:
     explicit CMonthCalendar(QWidget* parent = nullptr);
 
-    CalendarDate SelectedDate() const override;
-    // Silent, as a programmatic selection is: no SelChange.
-    void SetSelectedDate(const CalendarDate& date) override;
-    ShownMonths ShownMonthRange() const override;
-    void SetDayStates(const std::vector<std::uint32_t>& masks) override;
+    // Shows the model's page, selection and bold days without telling anyone.
+    void Show(const CalendarModel& model);
     bool IsBold(const QDate& date) const;
 
   signals:
+    void PageShown(int year, int month);
     void SelChange();
     void Select();
 
   private:
-    void FollowPage(int year, int month);
     QDate FirstShownDate() const;
+    void SetDayStates(const std::vector<std::uint32_t>& masks);
+
+    std::vector<std::uint32_t> shownMasks_;
+    QDate shownFirst_;
+    bool selectionJustChanged_ = false;
 };
 
 }  // namespace tramlet

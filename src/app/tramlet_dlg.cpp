@@ -2,11 +2,13 @@
 
 #include <QContextMenuEvent>
 #include <QCoreApplication>
+#include <QDate>
 #include <QDir>
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPainter>
 #include <QScreen>
 #include <QSettings>
@@ -17,23 +19,21 @@
 
 #include "app/about_dlg.h"
 #include "app/card_version.h"
-#include "app/data_root.h"
 #include "app/install_folder.h"
 #include "app/mark_bar_layout.h"
 #include "app/month_calendar.h"
+#include "app/video_area_notes.h"
 #include "controls/bitmap_button.h"
 #include "controls/bitmap_slider.h"
-#include "map/day_track.h"
 #include "map/explorer.h"
-#include "map/gps_table.h"
-#include "map/track_message.h"
-#include "platform/mount_table.h"
 #include "platform/volume_source.h"
+#include "playback/mpv_player.h"
 #include "res/bitmaps.h"
 #include "res/dialog_units.h"
 #include "res/own_dialog.h"
 #include "res/resource_ids.h"
 #include "res/string_table.h"
+#include "snapshot/snapshot_facts.h"
 #include "snapshot/window_snapshot.h"
 
 namespace tramlet {
@@ -45,6 +45,7 @@ const QColor kMarked(11, 138, 0);
 const QColor kCalendarTitle(198, 210, 224);
 
 constexpr int kAboutCommand = 0x10;
+constexpr int kSyncMs = 250;
 
 PixelRect ToPixelRect(const QRect& rect) {
     return {rect.left(), rect.top(), rect.left() + rect.width(), rect.top() + rect.height()};
@@ -54,8 +55,9 @@ QRect ToQRect(const PixelRect& rect) {
     return {rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
 }
 
-QString Id(int id) {
-    return QString::number(id);
+CalendarDate Today() {
+    const QDate today = QDate::currentDate();
+    return {today.year(), today.month(), today.day()};
 }
 
 }  // namespace
@@ -66,12 +68,19 @@ CTramletDlg::CTramletDlg(VolumeSource& volumes, RepairRunner repair, CImpIDispat
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       m_volumes(volumes),
       m_repair(std::move(repair)),
-      m_hIcon(AppIcon()),
-      m_pageMessages(PageMessages::Hooks{
-          [this](const std::string& stamp) { OpenFirstRecording(stamp); },
-          [this] { return m_playing; },
-          [this] { return OpenClipStamp(); },
-      }) {
+      m_session(
+          *this,
+          [this](int k) -> std::unique_ptr<Player> {
+              // Events are handled from the event loop, never inside a player call.
+              auto notify = [this] {
+                  QMetaObject::invokeMethod(
+                      this, [this] { Do([this] { m_session.OnPlayerEvents(); }); },
+                      Qt::QueuedConnection);
+              };
+              return m_playerFactory ? m_playerFactory(k, std::move(notify)) : nullptr;
+          },
+          Today()),
+      m_hIcon(AppIcon()) {
     MarkAsOwnDialog(*this);
     setWindowTitle(QString::fromUtf8("녹화 영상 재생 프로그램"));
     setFixedSize(FromDialogUnits({0, 0, 595, 430}).size());
@@ -79,15 +88,33 @@ CTramletDlg::CTramletDlg(VolumeSource& volumes, RepairRunner repair, CImpIDispat
     colours.setColor(QPalette::Window, kBackground);
     colours.setColor(QPalette::WindowText, Qt::white);
     setPalette(colours);
-    DoDataExchange();
-    SetUpPlayback();
+    CreateControls();
+    m_playerFactory = [this](int, std::function<void()> notify) -> std::unique_ptr<Player> {
+        return std::make_unique<MpvPlayer>(m_videoArea, std::move(notify));
+    };
+    m_reportError = [this](const QString& text) {
+        // One box that waits for nothing: the map and the players go on
+        // behind it, and a second failure adds its line.
+        if (m_errorBox) {
+            m_errorBox->setText(m_errorBox->text() + "\n" + text);
+            return;
+        }
+        m_errorBox = new QMessageBox(QMessageBox::Warning, windowTitle(), text, QMessageBox::Ok,
+                                     this, Qt::Dialog);
+        m_errorBox->setAttribute(Qt::WA_DeleteOnClose);
+        m_errorBox->setWindowModality(Qt::NonModal);
+        m_errorBox->show();
+    };
     if (external)
         PlaceExplorer(external);
-
-    m_reloadTimer.setSingleShot(true);
-    m_reloadTimer.setInterval(0);
-    connect(&m_reloadTimer, &QTimer::timeout, this, [this] { ScanMonth(true); });
-    connect(&m_volumes, &VolumeSource::Changed, this, &CTramletDlg::OnVolumesChanged);
+    ConnectInput();
+    m_tickTimer.setSingleShot(true);
+    connect(&m_tickTimer, &QTimer::timeout, this, [this] { Do([this] { m_session.OnTick(); }); });
+    m_syncTimer.setInterval(kSyncMs);
+    connect(&m_syncTimer, &QTimer::timeout, this,
+            [this] { Do([this] { m_session.OnSyncTick(); }); });
+    connect(&m_volumes, &VolumeSource::Changed, this,
+            [this] { Do([this] { m_session.OnVolumesChanged(m_volumes.Volumes()); }); });
     connect(new QShortcut(Qt::Key_F1, this), &QShortcut::activated, this,
             [this] { OnSysCommand(kAboutCommand); });
 }
@@ -98,31 +125,23 @@ CTramletDlg::~CTramletDlg() = default;
 void CTramletDlg::PlaceExplorer(CImpIDispatch* external) {
     m_explorer = new CExplorer(external, this);
     connect(m_explorer, &QWebEngineView::loadStarted, this,
-            [this] { m_pageMessages.RequeueDayMessage(); });
+            [this] { Do([this] { m_session.OnPageReloaded(); }); });
     m_explorer->setObjectName(m_browser->objectName());
     m_explorer->setGeometry(m_browser->geometry());
     delete m_browser;
     m_browser = m_explorer;
 }
 
-std::string CTramletDlg::GetPageMessage(int wanted) {
-    return m_pageMessages.GetPageMessage(wanted);
-}
-
-void CTramletDlg::ViewFromExpPos(const std::string& stamp) {
-    OpenRecording(stamp);
-}
-
 QWidget* CTramletDlg::AddStatic(int id, const QRect& dialogUnits) {
     auto* area = new QWidget(this);
-    area->setObjectName(Id(id));
+    area->setObjectName(QString::number(id));
     area->setGeometry(FromDialogUnits(dialogUnits));
     return area;
 }
 
 QLabel* CTramletDlg::AddText(int id, const QString& text, const QRect& dialogUnits, bool light) {
     auto* label = new QLabel(text, this);
-    label->setObjectName(Id(id));
+    label->setObjectName(QString::number(id));
     label->setGeometry(FromDialogUnits(dialogUnits));
     QPalette colours = label->palette();
     colours.setColor(QPalette::WindowText, light ? kLightText : QColor(Qt::white));
@@ -131,7 +150,7 @@ QLabel* CTramletDlg::AddText(int id, const QString& text, const QRect& dialogUni
 }
 
 // Creates the controls at their places; later ones lie above earlier ones.
-void CTramletDlg::DoDataExchange() {
+void CTramletDlg::CreateControls() {
     auto* frame = new QGroupBox(this);
     frame->setGeometry(FromDialogUnits({7, 332, 580, 92}));
     frame->setStyleSheet("QGroupBox { border: 1px solid rgb(86, 95, 106); border-radius: 3px; }");
@@ -141,6 +160,7 @@ void CTramletDlg::DoDataExchange() {
     QPalette black = m_videoArea->palette();
     black.setColor(QPalette::Window, Qt::black);
     m_videoArea->setPalette(black);
+    m_notes = new VideoAreaNotes(m_videoArea);
 
     m_browser = AddStatic(res::kMapArea, {430, 7, 157, 324});
     m_browser->setAutoFillBackground(true);
@@ -169,14 +189,16 @@ void CTramletDlg::DoDataExchange() {
     m_markAnchor->setAttribute(Qt::WA_TransparentForMouseEvents);
 
     m_calendar = new CMonthCalendar(this);
-    m_calendar->setObjectName(Id(res::kCalendar));
+    m_calendar->setObjectName(QString::number(res::kCalendar));
     m_calendar->setGeometry(FromDialogUnits({8, 337, 100, 86}));
-    connect(m_calendar, &CMonthCalendar::SelChange, this, [this] { ScanMonth(false); });
-    connect(m_calendar, &CMonthCalendar::Select, this, &CTramletDlg::SelectDay);
+    CreateSliders();
+    CreateButtons();
+}
 
+void CTramletDlg::CreateSliders() {
     const auto slider = [this](int id, const QRect& units) {
         auto* control = new CBitmapSlider(this);
-        control->setObjectName(Id(id));
+        control->setObjectName(QString::number(id));
         control->setGeometry(FromDialogUnits(units));
         return control;
     };
@@ -186,10 +208,12 @@ void CTramletDlg::DoDataExchange() {
     m_hourSlider = slider(res::kHourSlider, {147, 356, 410, 9});
     m_minuteSlider = slider(res::kMinuteSlider, {146, 379, 410, 9});
     m_secondSlider = slider(res::kSecondSlider, {146, 401, 410, 9});
+}
 
+void CTramletDlg::CreateButtons() {
     const auto button = [this](int id, int x) {
         auto* control = new CBitmapButton(this);
-        control->setObjectName(Id(id));
+        control->setObjectName(QString::number(id));
         control->setGeometry(FromDialogUnits({x, 311, 21, 21}));
         return control;
     };
@@ -201,33 +225,14 @@ void CTramletDlg::DoDataExchange() {
     m_btnBackup = button(res::kBackup, 128);
     m_btnCapture = button(res::kCapture, 150);
     m_btnReset = button(res::kReset, 172);
-    connect(m_btnPath, &QAbstractButton::clicked, this, &CTramletDlg::OnBnClickedPath);
-    connect(m_btnReset, &QAbstractButton::clicked, this, &CTramletDlg::OnBnClickedReset);
-    connect(m_btnBackup, &QAbstractButton::clicked, this, &CTramletDlg::OnBnClickedBackup);
-    connect(m_btnCapture, &QAbstractButton::clicked, this, &CTramletDlg::OnBnClickedCapture);
 }
 
 void CTramletDlg::OnInitDialog() {
     setWindowIcon(m_hIcon);
-    m_mountedVolumes = m_volumes.Volumes();
-    m_dataRoot = FindDataRoot(m_mountedVolumes, QDir::currentPath().toStdString());
     SetUpButtons();
-    BuildLayoutTable();
-
-    QPalette calendarColours = m_calendar->palette();
-    calendarColours.setColor(QPalette::Base, Qt::white);
-    calendarColours.setColor(QPalette::AlternateBase, Qt::white);
-    calendarColours.setColor(QPalette::Text, Qt::black);
-    calendarColours.setColor(QPalette::WindowText, Qt::black);
-    calendarColours.setColor(QPalette::Window, kCalendarTitle);
-    calendarColours.setColor(QPalette::Button, kCalendarTitle);
-    calendarColours.setColor(QPalette::ButtonText, Qt::black);
-    m_calendar->setPalette(calendarColours);
-    m_calendar->setStyleSheet(QString("#qt_calendar_navigationbar { background-color: %1; }"
-                                      "#qt_calendar_navigationbar QToolButton { color: black; }")
-                                  .arg(kCalendarTitle.name()));
-
+    SetUpCalendar();
     SetUpSliders();
+    m_session.OnVideoArea(m_videoArea->width(), m_videoArea->height());
 
     const QSettings settings("Ostra", "Tramlet");
     const QVariant installDir = settings.value("InstallDir");
@@ -235,12 +240,19 @@ void CTramletDlg::OnInitDialog() {
         installDir.isValid() ? std::optional(installDir.toString().toStdString()) : std::nullopt,
         QCoreApplication::applicationDirPath().toStdString(), QDir::currentPath().toStdString());
 
-    OnBnClickedReset();
+    // The repair window shows on its own, before the main window; the month
+    // loads from the event loop, once the window is up.
+    m_session.Start(m_volumes.Volumes(), QDir::currentPath().toStdString());
+    m_initialised = true;
+    if (m_repair)
+        m_repair(std::exchange(m_startRepair, {}));
+    QMetaObject::invokeMethod(
+        this, [this] { Do([this] { m_session.OnRepairFinished(); }); }, Qt::QueuedConnection);
 
     m_mapPage = QString::fromStdString(MapPagePath(installFolder));
     if (m_explorer)
         m_explorer->Navigate2(m_mapPage);
-    QMetaObject::invokeMethod(this, &CTramletDlg::OnReload, Qt::QueuedConnection);
+    Render();
 }
 
 void CTramletDlg::SetUpButtons() {
@@ -276,8 +288,21 @@ void CTramletDlg::SetUpButtons() {
     tipColours.setColor(QPalette::ToolTipBase, kBackground);
     tipColours.setColor(QPalette::ToolTipText, Qt::white);
     QToolTip::setPalette(tipColours);
-    for (CBitmapButton* b : {m_btnPlay, m_btnPause, m_btnRewind, m_btnForward})
-        b->setEnabled(false);
+}
+
+void CTramletDlg::SetUpCalendar() {
+    QPalette colours = m_calendar->palette();
+    colours.setColor(QPalette::Base, Qt::white);
+    colours.setColor(QPalette::AlternateBase, Qt::white);
+    colours.setColor(QPalette::Text, Qt::black);
+    colours.setColor(QPalette::WindowText, Qt::black);
+    colours.setColor(QPalette::Window, kCalendarTitle);
+    colours.setColor(QPalette::Button, kCalendarTitle);
+    colours.setColor(QPalette::ButtonText, Qt::black);
+    m_calendar->setPalette(colours);
+    m_calendar->setStyleSheet(QString("#qt_calendar_navigationbar { background-color: %1; }"
+                                      "#qt_calendar_navigationbar QToolButton { color: black; }")
+                                  .arg(kCalendarTitle.name()));
 }
 
 void CTramletDlg::SetUpSliders() {
@@ -311,160 +336,103 @@ void CTramletDlg::SetUpSliders() {
     }
 }
 
-void CTramletDlg::BuildLayoutTable() {
-    m_layout = tramlet::BuildLayoutTable(m_videoArea->width(), m_videoArea->height());
-}
-
-void CTramletDlg::OnReload() {
-    m_reloadTimer.start();
-}
-
-void CTramletDlg::ScanMonth(bool autoSelect) {
-    const MonthScanResult scan = m_catalogue.ScanMonth(m_dataRoot, *m_calendar, autoSelect);
-    if (!scan.scanned)
-        return;
-    if (scan.gpsLogDay) {
-        TheGpsTable().LoadGpsLog(m_dataRoot, scan.gpsLogDay->year, scan.gpsLogDay->month,
-                                 scan.gpsLogDay->day);
-    }
-    if (scan.firstDayWithClips)
-        SetDayMessages(*scan.firstDayWithClips, false);
-    update();
-}
-
-void CTramletDlg::SelectDay() {
-    ClosePlayback();
-    m_catalogue.ClearDayList();
-    const CalendarDate date = m_calendar->SelectedDate();
-    TheGpsTable().LoadGpsLog(m_dataRoot, date.year, date.month, date.day);
-    m_catalogue.SelectDay(m_dataRoot, date);
-    SetDayMessages(date, true);
-    update();
-}
-
-// The day with its recordings, and its route for a page that asks.
-void CTramletDlg::SetDayMessages(const CalendarDate& date, bool pending) {
-    m_pageMessages.SetDayMessage(
-        DayMessageHead(date) + BuildDayTrack(m_catalogue.Recordings(), TheGpsTable()), pending);
-    m_pageMessages.SetTrackMessage(
-        BuildTrackMessage(date, m_catalogue.Recordings(), TheGpsTable()));
-}
-
-void CTramletDlg::ClosePlayback() {
-    m_players.CloseAll();
-    m_syncTimer.stop();
-    m_playing = false;
-    for (CBitmapButton* b : {m_btnPlay, m_btnPause, m_btnRewind, m_btnForward})
-        b->setEnabled(false);
-    m_videoArea->update();
-    m_clipLength = 0;
-    m_duration = 0;
-    m_clipHour = m_clipMinute = m_clipSecond = 0;
-    m_zoomed = false;
-    m_curChannel = 0;
-}
-
-void CTramletDlg::ResetDateAndMoment() {
-    m_catalogue.SetSelectedDate({});
-    m_hour = m_minute = m_second = 0;
-}
-
-void CTramletDlg::RefreshMap() {
-    if (m_explorer)
-        m_explorer->Refresh();
-}
+// ---- Handlers ----
 
 void CTramletDlg::OnBnClickedPath() {
     const QString folder = QFileDialog::getExistingDirectory(this, LoadString(res::kChooseFolder));
-    if (folder.isEmpty())
-        return;
-    ChooseDataRoot(folder);
+    if (!folder.isEmpty())
+        ChooseDataRoot(folder);
 }
 
 void CTramletDlg::ChooseDataRoot(const QString& folder) {
-    m_dataRoot = AsDataRoot(folder.toStdString());
-    ResetDateAndMoment();
-    RefreshMap();
-    QMetaObject::invokeMethod(this, &CTramletDlg::OnReload, Qt::QueuedConnection);
+    Do([&] { m_session.ChooseFolder(folder.toStdString()); });
 }
 
 void CTramletDlg::OnBnClickedReset() {
-    if (!m_repair)
-        return;
-    // The repair window's own event loop delivers card arrivals and clicks
-    // while a pass runs; a second pass over the same card must wait for the
-    // first, and runs once, on the card as it is by then.
-    if (m_repairing) {
-        m_repairAgain = true;
-        return;
-    }
-    m_repairing = true;
-    m_repair(m_dataRoot);
-    const bool again = std::exchange(m_repairAgain, false);
-    if (again)
-        m_repair(m_dataRoot);
-    m_repairing = false;
-    if (again)
-        QMetaObject::invokeMethod(this, &CTramletDlg::OnReload, Qt::QueuedConnection);
+    Do([this] { m_session.RepairAgain(); });
 }
 
 void CTramletDlg::OnBnClickedBackup() {
-    emit BackupRequested({m_catalogue.SelectedDate(), m_clipLength > 0, m_clipHour, m_clipMinute,
-                          m_clipSecond, m_dataRoot});
+    emit BackupRequested(m_session.HandOver());
 }
 
 void CTramletDlg::OnBnClickedCapture() {
-    const std::optional<int> recordingStart =
-        m_clipLength > 0 ? std::optional(m_clipHour * 3600 + m_clipMinute * 60 + m_clipSecond)
-                         : std::nullopt;
-    SaveWindowSnapshot(*this, CollectSnapshotFacts(m_catalogue.SelectedDate(),
-                                                   m_hour * 3600 + m_minute * 60 + m_second,
-                                                   recordingStart, TheGpsTable()));
-}
-
-void CTramletDlg::OnVolumesChanged() {
-    std::vector<MountedVolume> now = m_volumes.Volumes();
-    const VolumeChange change = CompareVolumes(m_mountedVolumes, now);
-    m_mountedVolumes = std::move(now);
-    if (change.removed)
-        OnDeviceRemoval();
-    if (change.arrived)
-        OnDeviceArrival();
-}
-
-void CTramletDlg::OnDeviceArrival() {
-    const std::string previousRoot = m_dataRoot;
-    m_dataRoot = FindDataRoot(m_mountedVolumes, QDir::currentPath().toStdString());
-    // A card that comes back after a removal would otherwise stay unlisted
-    // until the user picked another day; a stick plugged in beside the card
-    // leaves the root, and so the user's day, as they are.
-    if (m_dataRoot != previousRoot)
-        ResetDateAndMoment();
-    OnBnClickedReset();
-    RefreshMap();
-    QMetaObject::invokeMethod(this, &CTramletDlg::OnReload, Qt::QueuedConnection);
-}
-
-void CTramletDlg::OnDeviceRemoval() {
-    ResetDateAndMoment();
-    TheGpsTable().ClearGpsTable();
-    m_dataRoot = ".";
-    m_pageMessages.ClearDayMessage();
-    for (CBitmapSlider* s : {m_timeline, m_hourSlider, m_minuteSlider, m_secondSlider}) {
-        s->SetPosition(0);
-    }
-    ClosePlayback();
-    RefreshMap();
-    ScanMonth(false);
+    SaveWindowSnapshot(*this, CollectSnapshotFacts(m_session.Catalogue().SelectedDate(),
+                                                   m_session.ChosenMoment().SecondOfDay(),
+                                                   m_session.RecordingStart(), m_session.Gps()));
 }
 
 void CTramletDlg::OnSysCommand(int id) {
     if (id != kAboutCommand)
         return;
     CAboutDlg about;
-    about.m_version = QString("K %1").arg(ReadCardVersion(m_dataRoot));
+    about.m_version = QString("K %1").arg(ReadCardVersion(m_session.DataRoot()));
     about.exec();
 }
+
+void CTramletDlg::SelectDay() {
+    const QDate date = m_calendar->selectedDate();
+    Do([&] { m_session.OnDayClicked({date.year(), date.month(), date.day()}); });
+}
+
+void CTramletDlg::SetErrorReporter(std::function<void(const QString&)> report) {
+    m_reportError = std::move(report);
+}
+
+bool CTramletDlg::OpenRecording(const std::string& stamp) {
+    bool opened = false;
+    Do([&] { opened = m_session.OpenRecording(stamp); });
+    return opened;
+}
+
+std::string CTramletDlg::GetPageMessage(int wanted) {
+    std::string message;
+    Do([&] { message = m_session.GetPageMessage(wanted); });
+    return message;
+}
+
+void CTramletDlg::ViewFromExpPos(const std::string& stamp) {
+    Do([&] { m_session.ViewFromExpPos(stamp); });
+}
+
+void CTramletDlg::ViewFromTrack(const std::string& stamp) {
+    Do([&] { m_session.ViewFromTrack(stamp); });
+}
+
+// ---- What the session asks for ----
+
+// The repair window's own event loop delivers clicks and card arrivals while
+// it runs, so it never runs inside a call of the session's.
+void CTramletDlg::RequestRepair(const std::string& dataRoot) {
+    if (!m_initialised) {
+        m_startRepair = dataRoot;
+        return;
+    }
+    QMetaObject::invokeMethod(
+        this, [this, dataRoot] { RunRepair(dataRoot); }, Qt::QueuedConnection);
+}
+
+void CTramletDlg::RunRepair(const std::string& dataRoot) {
+    if (m_repair)
+        m_repair(dataRoot);
+    Do([this] { m_session.OnRepairFinished(); });
+}
+
+void CTramletDlg::ReloadMapPage() {
+    if (m_explorer)
+        m_explorer->Refresh();
+}
+
+void CTramletDlg::ReportError(const std::string& text) {
+    if (m_reportError)
+        m_reportError(QString::fromStdString(text));
+}
+
+void CTramletDlg::Log(const std::string& text) {
+    qInfo().noquote() << QString::fromStdString(text);
+}
+
+// ---- The window itself ----
 
 void CTramletDlg::contextMenuEvent(QContextMenuEvent* event) {
     QMenu menu(this);
@@ -483,7 +451,8 @@ void CTramletDlg::showEvent(QShowEvent* event) {
 }
 
 void CTramletDlg::closeEvent(QCloseEvent* event) {
-    ClosePlayback();
+    m_tickTimer.stop();
+    m_syncTimer.stop();
     QDialog::closeEvent(event);
 }
 
@@ -511,9 +480,10 @@ void CTramletDlg::DrawMarkBars(QPainter& painter) {
         for (const PixelRect& mark : bar.marks)
             painter.fillRect(ToQRect(mark), kMarked);
     };
-    draw(m_catalogue.Hours(), areas[0]);
-    draw(m_catalogue.Minutes(), areas[1]);
-    draw(m_catalogue.Seconds(), areas[2]);
+    const DayCatalogue& catalogue = m_session.Catalogue();
+    draw(catalogue.Hours(), areas[0]);
+    draw(catalogue.Minutes(), areas[1]);
+    draw(catalogue.Seconds(), areas[2]);
 }
 
 }  // namespace tramlet

@@ -1,16 +1,13 @@
 #include "map/page_messages.h"
 
-#include <cstdio>
 #include <utility>
 
-#include "catalogue/storage_layout.h"
 #include "map/coordinate_text.h"
 
 namespace tramlet {
 
 void PageMessages::SetDayMessage(std::string message, bool pending) {
     day_ = std::move(message);
-    dayDelivered_ = false;
     if (pending)
         dayPending_ = true;
 }
@@ -18,7 +15,6 @@ void PageMessages::SetDayMessage(std::string message, bool pending) {
 void PageMessages::ClearDayMessage() {
     day_.clear();
     track_.clear();
-    dayDelivered_ = false;
     dayPending_ = true;
 }
 
@@ -26,6 +22,11 @@ void PageMessages::BuildPositionMessage(const GpsTable& gps, int hour, int minut
     const GpsEntry& fix = gps.FindGpsFix(hour * 3600 + minute * 60 + second);
     position_ = "2\t" + CoordinateText(fix.value1) + "\t" + CoordinateText(fix.value2) + "\t" +
                 CoordinateText(fix.value3);
+    positionPending_ = true;
+}
+
+void PageMessages::ClearPositionMessage() {
+    position_ = "2\t" + CoordinateText(0) + "\t" + CoordinateText(0) + "\t" + CoordinateText(0);
     positionPending_ = true;
 }
 
@@ -62,25 +63,14 @@ std::string PageMessages::GetPageMessage(int wanted) {
 }
 
 // The whole message is handed over, however many recordings the day has: a
-// cut message would give the page a half point with a wrong coordinate.
-// Only its first delivery opens the day's first recording: a page that
-// reloads (at every volume arrival) gets the day again, and must not close
-// what the user is watching. It is told instead, by the clip message that
-// follows, which recording is open.
+// cut message would give the page a half point with a wrong coordinate. A
+// page takes the day's first recording for the open one; the clip message
+// that follows tells it which one is open, also to a page that has reloaded
+// and gets the day again.
 std::string PageMessages::DeliverDayMessage() {
-    const std::string message = day_;  // opening a recording may rebuild the slots
-    if (std::exchange(dayDelivered_, true)) {
-        if (hooks_.openRecording)
-            SetClipMessage(hooks_.openRecording());
-        return message;
-    }
-    int y, mo, d, h, mi, s;
-    if (std::sscanf(message.c_str(), "1\t%04d%02d%02d\t%02d%02d%02d", &y, &mo, &d, &h, &mi, &s) ==
-            6 &&
-        hooks_.openFirstRecording) {
-        hooks_.openFirstRecording(StartStamp(y, mo, d, h, mi, s));
-    }
-    return message;
+    if (hooks_.openRecording)
+        SetClipMessage(hooks_.openRecording());
+    return day_;
 }
 
 }  // namespace tramlet

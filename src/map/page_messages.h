@@ -12,10 +12,6 @@ namespace tramlet {
 class PageMessages {
   public:
     struct Hooks {
-        // The day message is handed over for the first time since it was set
-        // and names a first recording: open it and make its start the current
-        // moment.
-        std::function<void(const std::string& stamp)> openFirstRecording;
         std::function<bool()> isPlaying;
         // The start stamp of the open recording, empty when none is open.
         std::function<std::string()> openRecording;
@@ -27,10 +23,12 @@ class PageMessages {
     void SetDayMessage(std::string message, bool pending);
     // An empty day message after the card is gone; the page clears its map.
     void ClearDayMessage();
-    // A page that has just loaded has lost the day: hand it over again at
-    // the next poll, ahead of the position, without opening anything anew.
-    void RequeueDayMessage() { dayPending_ = true; }
+    // A page that has just loaded has lost everything: hand the day over
+    // again at the next poll, then what is open and where the car is.
+    void RequeueDayMessage() { dayPending_ = positionPending_ = true; }
     void BuildPositionMessage(const GpsTable& gps, int hour, int minute, int second);
+    // No moment is chosen: the page shows no position.
+    void ClearPositionMessage();
     // "3\t" + stamp, or "3\t" alone when no recording covers the moment.
     void SetClipMessage(const std::string& stamp);
     // The day's route, handed over when the page asks for type 4.
@@ -53,7 +51,6 @@ class PageMessages {
     Hooks hooks_;
     std::string day_, position_, clip_, track_;
     bool dayPending_ = false;
-    bool dayDelivered_ = false;
     bool positionPending_ = false;
     bool clipPending_ = false;
 };

@@ -32,6 +32,7 @@ enum Observed : std::uint64_t { kEndReached = 1, kTimePos, kDuration, kFrameRate
 constexpr std::uint64_t kPositionAfterSeek = std::uint64_t{1} << 63;
 constexpr std::uint64_t kSeekReply = std::uint64_t{1} << 62;
 constexpr std::uint64_t kPositionSample = std::uint64_t{1} << 61;
+constexpr std::uint64_t kVideoTrackReply = std::uint64_t{1} << 60;
 
 std::uint32_t CodeOfMpvError(int error) {
     if (error == MPV_ERROR_UNKNOWN_FORMAT)
@@ -99,12 +100,14 @@ void MpvPlayer::OnWakeUp(void* self) {
 
 void MpvPlayer::DrainEvents() {
     const std::size_t queued = events_.size();
+    draining_ = true;
     for (;;) {
         const mpv_event* event = mpv_wait_event(mpv_, 0);
         if (event->event_id == MPV_EVENT_NONE)
             break;
         HandleEvent(*event);
     }
+    draining_ = false;
     if (events_.size() > queued && notify_)
         notify_();
 }
@@ -112,19 +115,50 @@ void MpvPlayer::DrainEvents() {
 void MpvPlayer::HandleEvent(const mpv_event& event) {
     const auto* property = static_cast<const mpv_event_property*>(event.data);
     switch (event.event_id) {
+        case MPV_EVENT_FILE_LOADED:
+            OnFileLoaded();
+            break;
+        case MPV_EVENT_END_FILE:
+            if (load_ != Load::kNone) {
+                const auto* end = static_cast<const mpv_event_end_file*>(event.data);
+                if (load_ != Load::kDone || end->reason == MPV_END_FILE_REASON_ERROR) {
+                    load_ = Load::kDone;
+                    Queue({PlayerEventCode::kOpenFailed,
+                           OpenErrorText(CodeOfMpvError(end->reason == MPV_END_FILE_REASON_ERROR
+                                                            ? end->error
+                                                            : MPV_ERROR_LOADING_FAILED))});
+                }
+            }
+            break;
         case MPV_EVENT_PLAYBACK_RESTART:
+            // The first restart after loading shows the clip's start: a seek
+            // asked for while it loaded goes out now, so that its own restart
+            // is the one that answers it.
+            if (load_ == Load::kFileLoaded && !std::exchange(restartedSinceLoad_, true) &&
+                seekTarget_) {
+                SendSeek();
+                break;
+            }
             // The reply comes once the core has settled on the new position,
             // which a change event may not report when it is unchanged.
             mpv_get_property_async(mpv_, kPositionAfterSeek | seekCount_, "time-pos",
                                    MPV_FORMAT_DOUBLE);
+            ReportLoadedOnceShown();
             break;
         case MPV_EVENT_COMMAND_REPLY:
             // A seek the core refused moves nothing: the position is where
             // it was, not where it was asked to go.
-            if (event.reply_userdata == (kSeekReply | seekCount_) && event.error < 0)
+            if (event.reply_userdata == (kSeekReply | seekCount_) && event.error < 0) {
                 seekTarget_.reset();
+                Queue({PlayerEventCode::kSeekRefused, {}});
+            }
             break;
         case MPV_EVENT_GET_PROPERTY_REPLY:
+            if (event.reply_userdata == kVideoTrackReply) {
+                OnVideoTrack(event.error >= 0 && property->format == MPV_FORMAT_STRING &&
+                             std::string(*static_cast<char**>(property->data)) != "no");
+                break;
+            }
             if (event.reply_userdata == kPositionSample) {
                 sampled_ = event.error >= 0 && property->format == MPV_FORMAT_DOUBLE
                                ? ToMediaTime(*static_cast<const double*>(property->data))
@@ -137,6 +171,7 @@ void MpvPlayer::HandleEvent(const mpv_event& event) {
                 if (event.error >= 0)
                     OnPropertyChange(kTimePos, *property);
                 seekTarget_.reset();
+                ReportLoadedOnceShown();
             }
             break;
         case MPV_EVENT_PROPERTY_CHANGE:
@@ -147,12 +182,53 @@ void MpvPlayer::HandleEvent(const mpv_event& event) {
     }
 }
 
+// An event queued outside the drain (by a call of the window's) is told
+// from the event loop too, never inside that call.
+void MpvPlayer::Queue(PlayerEvent event) {
+    events_.push_back(std::move(event));
+    if (!draining_) {
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (notify_)
+                    notify_();
+            },
+            Qt::QueuedConnection);
+    }
+}
+
+void MpvPlayer::OnFileLoaded() {
+    load_ = Load::kFileLoaded;
+    mpv_get_property_async(mpv_, kVideoTrackReply, "vid", MPV_FORMAT_STRING);
+}
+
+void MpvPlayer::OnVideoTrack(bool present) {
+    if (load_ != Load::kFileLoaded)
+        return;
+    if (!present) {
+        load_ = Load::kDone;
+        Queue({PlayerEventCode::kOpenFailed, OpenErrorText(kVideoNotRenderedCode)});
+        return;
+    }
+    videoChecked_ = true;
+    ReportLoadedOnceShown();
+}
+
+// Loaded means a picture to show: the file has video, the core has restarted
+// on it, and a seek asked for while loading has landed.
+void MpvPlayer::ReportLoadedOnceShown() {
+    if (load_ != Load::kFileLoaded || !videoChecked_ || !restartedSinceLoad_ || seekTarget_)
+        return;
+    load_ = Load::kDone;
+    Queue({PlayerEventCode::kLoaded, {}});
+}
+
 void MpvPlayer::OnPropertyChange(std::uint64_t observed, const mpv_event_property& property) {
     if (observed == kEndReached) {
         const bool atEnd =
             property.format == MPV_FORMAT_FLAG && *static_cast<const int*>(property.data);
         if (atEnd && !atEnd_) {
-            events_.push_back({kEndOfStreamEvent, 0, 0});
+            Queue({PlayerEventCode::kEndOfStream, {}});
             // keep-open pauses at the end.
             running_ = false;
         }
@@ -170,54 +246,13 @@ void MpvPlayer::OnPropertyChange(std::uint64_t observed, const mpv_event_propert
         frameRate_ = value;
 }
 
-std::optional<std::uint32_t> MpvPlayer::WaitUntilLoaded(Deadline deadline) {
-    for (;;) {
-        const double left =
-            std::chrono::duration<double>(deadline - std::chrono::steady_clock::now()).count();
-        if (left <= 0)
-            return kTimeoutCode;
-        const mpv_event* event = mpv_wait_event(mpv_, left);
-        if (event->event_id == MPV_EVENT_FILE_LOADED)
-            return std::nullopt;
-        if (event->event_id == MPV_EVENT_END_FILE) {
-            const auto* end = static_cast<const mpv_event_end_file*>(event->data);
-            return CodeOfMpvError(
-                end->reason == MPV_END_FILE_REASON_ERROR ? end->error : MPV_ERROR_LOADING_FAILED);
-        }
-        HandleEvent(*event);
-    }
-}
-
-// Right after loading, the core has no frame for the GUI thread to draw yet,
-// so these synchronous reads come back at once. Later ones could wait for a
-// frame that only this thread can draw; every other call is asynchronous.
-bool MpvPlayer::ReadLoadedClip() {
-    char* video = mpv_get_property_string(mpv_, "vid");
-    const bool hasVideo = video && std::string(video) != "no";
-    mpv_free(video);
-    double seconds = 0;
-    if (mpv_get_property(mpv_, "duration", MPV_FORMAT_DOUBLE, &seconds) >= 0)
-        duration_ = seconds;
-    mpv_get_property(mpv_, "container-fps", MPV_FORMAT_DOUBLE, &frameRate_);
-    return hasVideo;
-}
-
 std::optional<std::string> MpvPlayer::StartOpen(const std::string& path) {
     if (!mpv_ || !widget_ || !widget_->PrepareRendering())
         return OpenErrorText(kVideoNotRenderedCode);
     const char* command[] = {"loadfile", path.c_str(), nullptr};
     if (const int error = mpv_command(mpv_, command); error < 0)
         return OpenErrorText(CodeOfMpvError(error));
-    return std::nullopt;
-}
-
-std::optional<std::string> MpvPlayer::FinishOpen(Deadline deadline) {
-    if (const std::optional<std::uint32_t> code = WaitUntilLoaded(deadline))
-        return OpenErrorText(*code);
-    if (!ReadLoadedClip())
-        return OpenErrorText(kVideoNotRenderedCode);
-    // Events that arrived while waiting still need their drain.
-    QMetaObject::invokeMethod(this, &MpvPlayer::DrainEvents, Qt::QueuedConnection);
+    load_ = Load::kLoading;
     return std::nullopt;
 }
 
@@ -232,14 +267,7 @@ void MpvPlayer::Run() {
     // nothing more: running there ends at once, with a new end of stream.
     if (atEnd_ && !seekTarget_) {
         running_ = false;
-        events_.push_back({kEndOfStreamEvent, 0, 0});
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                if (notify_)
-                    notify_();
-            },
-            Qt::QueuedConnection);
+        Queue({PlayerEventCode::kEndOfStream, {}});
         return;
     }
     SetPaused(false);
@@ -257,13 +285,23 @@ void MpvPlayer::Cue() {
 
 void MpvPlayer::Seek(std::int64_t position, SeekMode mode) {
     // A negative absolute seek would count from the end of the clip.
-    const std::int64_t target = std::max<std::int64_t>(position, 0);
-    const std::string seconds = std::to_string(static_cast<double>(target) / 1e7);
-    const char* flags = mode == SeekMode::kExact ? "absolute+exact" : "absolute+keyframes";
+    seekTarget_ = std::max<std::int64_t>(position, 0);
+    seekMode_ = mode;
+    const bool loading =
+        load_ == Load::kLoading || (load_ == Load::kFileLoaded && !restartedSinceLoad_);
+    if (!loading)
+        SendSeek();
+}
+
+void MpvPlayer::SendSeek() {
+    const std::string seconds = std::to_string(static_cast<double>(*seekTarget_) / 1e7);
+    const char* flags = seekMode_ == SeekMode::kExact ? "absolute+exact" : "absolute+keyframes";
     const char* command[] = {"seek", seconds.c_str(), flags, nullptr};
     if (mpv_command_async(mpv_, kSeekReply | (seekCount_ + 1), command) >= 0) {
-        seekTarget_ = target;
         ++seekCount_;
+    } else {
+        seekTarget_.reset();
+        Queue({PlayerEventCode::kSeekRefused, {}});
     }
 }
 

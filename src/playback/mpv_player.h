@@ -18,8 +18,8 @@ class MpvVideoWidget;
 
 // A channel's player on its own mpv core, drawn into a widget of the video
 // area. Everything happens on the GUI thread: mpv's callbacks only queue a
-// call here, and after opening nothing waits for the core: what the player
-// reports comes from the properties it observes.
+// call here, and nothing waits for the core: what the player reports comes
+// from the properties it observes and the replies it is sent.
 class MpvPlayer : public QObject, public Player {
     Q_OBJECT
 
@@ -29,7 +29,6 @@ class MpvPlayer : public QObject, public Player {
     ~MpvPlayer() override;
 
     std::optional<std::string> StartOpen(const std::string& path) override;
-    std::optional<std::string> FinishOpen(Deadline deadline) override;
     void Run() override;
     void Pause() override;
     void Cue() override;
@@ -57,8 +56,11 @@ class MpvPlayer : public QObject, public Player {
     void DrainEvents();
     void HandleEvent(const mpv_event& event);
     void OnPropertyChange(std::uint64_t observed, const mpv_event_property& property);
-    std::optional<std::uint32_t> WaitUntilLoaded(Deadline deadline);
-    bool ReadLoadedClip();
+    void OnFileLoaded();
+    void OnVideoTrack(bool present);
+    void ReportLoadedOnceShown();
+    void Queue(PlayerEvent event);
+    void SendSeek();
     void SetPaused(bool paused);
     void ApplySpeed();
 
@@ -66,6 +68,7 @@ class MpvPlayer : public QObject, public Player {
     MpvVideoWidget* widget_ = nullptr;
     std::function<void()> notify_;
     std::deque<PlayerEvent> events_;
+    bool draining_ = false;
     double rate_ = 1.0;
     double correction_ = 1.0;
     double volume_ = 100.0;
@@ -74,8 +77,15 @@ class MpvPlayer : public QObject, public Player {
     double frameRate_ = 0.0;
     bool running_ = false;
     bool atEnd_ = false;
+    // From loadfile until the first picture is ready (or the clip failed).
+    enum class Load { kNone, kLoading, kFileLoaded, kDone } load_ = Load::kNone;
+    bool videoChecked_ = false;
+    bool restartedSinceLoad_ = false;
     // Until mpv has finished the last seek, the position is where it is going.
+    // A seek asked for while the file loads waits here until it has loaded.
     std::optional<std::int64_t> seekTarget_;
+    SeekMode seekMode_ = SeekMode::kExact;
+    bool seekSent_ = false;
     std::uint64_t seekCount_ = 0;
     std::int64_t sampled_ = 0;
     std::function<void()> sampleAnswered_;

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -15,42 +14,33 @@ inline constexpr std::int64_t kMediaTimePerSecond = 10'000'000;
 // Volume in hundredths of a decibel: silence to full.
 inline constexpr int kSilentVolume = -10000;
 inline constexpr int kFullVolume = 0;
-// The event a player queues when its clip has played to the end.
-inline constexpr int kEndOfStreamEvent = 1;
-
 // Key-frame seeks are cheap and good enough for choosing a moment; exact ones
 // land on the frame, for steps and for lining channels up.
 enum class SeekMode { kKeyFrame, kExact };
 
-struct PlayerEvent {
-    int code = 0;
-    long param1 = 0;
-    long param2 = 0;
+// What a player tells through its event queue.
+enum class PlayerEventCode {
+    kEndOfStream = 1,  // the clip has played to its end
+    kLoaded,           // the first picture is ready to be shown
+    kOpenFailed,       // the clip cannot be played; the text says why
+    kSeekRefused,      // the core would not seek; the position stays where it was
 };
 
-// How long the channels of a recording may take to load, all of them.
-inline constexpr std::chrono::milliseconds kOpenTimeout{3000};
+struct PlayerEvent {
+    PlayerEventCode code = PlayerEventCode::kEndOfStream;
+    std::string text;
+};
 
-// One channel's media player with its picture in the video area. Opening
-// waits for the clip; everything after it acts at once and does not wait for
-// the picture to change.
+// One channel's media player with its picture in the video area. Nothing
+// waits: opening only starts loading, and everything after it acts at once
+// without waiting for the picture to change.
 class Player {
   public:
-    using Deadline = std::chrono::steady_clock::time_point;
     virtual ~Player() = default;
 
-    // Starts loading the clip, without waiting. On failure, the text to show
-    // the user.
+    // Starts loading the clip. kLoaded or kOpenFailed follows; a failure
+    // known at once is returned as the text to show the user.
     virtual std::optional<std::string> StartOpen(const std::string& path) = 0;
-    // Waits, until the deadline at the latest, for the clip to be ready to
-    // show its first frame, paused. On failure, the text to show the user.
-    virtual std::optional<std::string> FinishOpen(Deadline deadline) = 0;
-    // Both, for one clip on its own.
-    std::optional<std::string> Open(const std::string& path) {
-        if (std::optional<std::string> error = StartOpen(path))
-            return error;
-        return FinishOpen(std::chrono::steady_clock::now() + kOpenTimeout);
-    }
 
     virtual void Run() = 0;
     virtual void Pause() = 0;
@@ -58,6 +48,7 @@ class Player {
     virtual void Cue() = 0;
     virtual bool IsRunning() const = 0;
 
+    // Before the clip has loaded, a seek says where it will start.
     virtual void Seek(std::int64_t position, SeekMode mode) = 0;
     // Until a seek has landed, Position() is where it is going.
     virtual bool SeekPending() const = 0;

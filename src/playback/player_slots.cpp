@@ -2,39 +2,25 @@
 
 namespace tramlet {
 
-std::vector<PlayerSlots::OpenOutcome> PlayerSlots::OpenClips(const std::vector<ClipToOpen>& clips,
-                                                             const LayoutTable& layout) {
-    // One bound for all, so that a card that answers slowly holds the
-    // window for seconds, not for four times as long. The clips load one
-    // after another: started together, four loads on two processors took
-    // 1.7 times as long to show the recording.
-    const Player::Deadline deadline = std::chrono::steady_clock::now() + kOpenTimeout;
-    std::vector<OpenOutcome> outcomes(clips.size());
-    for (std::size_t i = 0; i < clips.size(); ++i) {
-        const ClipToOpen& c = clips[i];
+void PlayerSlots::StartOpening(const std::vector<ClipToOpen>& clips, const LayoutTable& layout) {
+    for (const ClipToOpen& c : clips) {
         if (c.k < 0 || c.k >= kCount || c.p < 0 || c.p >= kCount || c.n < 1 || c.n > kCount ||
             !factory_)
             continue;
-        std::unique_ptr<Player> player = factory_(c.k);
-        if (!player)
-            continue;
-        // A player that holds no clip would still be run, seeked and chosen
-        // as the heard channel; it goes at once.
-        std::optional<std::string> error = player->StartOpen(c.path);
-        if (!error)
-            error = player->FinishOpen(deadline);
+        Slot& slot = slots_[static_cast<std::size_t>(c.k)];
+        slot = Slot{factory_(c.k), c.p, c.n - 1, State::kLoading};
+        std::optional<std::string> error =
+            slot.player ? slot.player->StartOpen(c.path) : std::optional<std::string>("");
         if (error) {
-            outcomes[i].error = std::move(*error);
+            // A player that holds no clip would still be run, seeked and
+            // chosen as the heard channel; it goes at once.
+            slot.player.reset();
+            slot.state = State::kFailed;
+            immediate_.push_back({c.k, {PlayerEventCode::kOpenFailed, std::move(*error)}});
             continue;
         }
-        player->Seek(0, SeekMode::kExact);
-        Slot& slot = slots_[static_cast<std::size_t>(c.k)];
-        slot = Slot{std::move(player), c.p, c.n - 1};
         slot.player->ShowVideo(CellOf(c.k, layout));
-        outcomes[i].opened = true;
-        outcomes[i].duration = slot.player->Duration();
     }
-    return outcomes;
 }
 
 void PlayerSlots::CloseAll() {
@@ -45,21 +31,60 @@ void PlayerSlots::CloseAll() {
         }
         slot = Slot{};
     }
+    immediate_.clear();
+}
+
+std::vector<PlayerSlots::SlotEvent> PlayerSlots::TakeEvents() {
+    std::vector<SlotEvent> events = std::move(immediate_);
+    immediate_.clear();
+    for (int k = 0; k < kCount; ++k) {
+        Slot& slot = slots_[static_cast<std::size_t>(k)];
+        while (slot.player) {
+            std::optional<PlayerEvent> event = slot.player->FetchEvent();
+            if (!event)
+                break;
+            if (event->code == PlayerEventCode::kLoaded && slot.state == State::kLoading)
+                slot.state = State::kShown;
+            if (event->code == PlayerEventCode::kOpenFailed) {
+                slot.player->HideVideo();
+                slot.player.reset();
+                slot.state = State::kFailed;
+            }
+            events.push_back({k, std::move(*event)});
+        }
+    }
+    return events;
 }
 
 Player* PlayerSlots::At(int k) const {
     if (k < 0 || k >= kCount)
         return nullptr;
-    return slots_[static_cast<std::size_t>(k)].player.get();
+    return SlotOf(k).player.get();
+}
+
+PlayerSlots::State PlayerSlots::StateOf(int k) const {
+    return SlotOf(k).state;
+}
+
+bool PlayerSlots::AnyLoading() const {
+    for (const Slot& slot : slots_) {
+        if (slot.state == State::kLoading)
+            return true;
+    }
+    return false;
+}
+
+bool PlayerSlots::HasPlace(int k) const {
+    const Slot& slot = SlotOf(k);
+    return slot.layoutPosition >= 0 && slot.layoutCountMinusOne >= 0;
 }
 
 bool PlayerSlots::IsPlaced(int k) const {
-    const Slot& slot = slots_.at(static_cast<std::size_t>(k));
-    return slot.player && slot.layoutPosition >= 0 && slot.layoutCountMinusOne >= 0;
+    return SlotOf(k).player && HasPlace(k);
 }
 
 LayoutCell PlayerSlots::CellOf(int k, const LayoutTable& layout) const {
-    const Slot& slot = slots_.at(static_cast<std::size_t>(k));
+    const Slot& slot = SlotOf(k);
     return layout.at(static_cast<std::size_t>(slot.layoutCountMinusOne))
         .at(static_cast<std::size_t>(slot.layoutPosition));
 }

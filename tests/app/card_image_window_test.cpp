@@ -8,11 +8,13 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 
 #include "app/month_calendar.h"
 #include "app/tramlet_dlg.h"
 #include "platform/mount_watcher.h"
 #include "support/card_image.h"
+#include "support/fake_player.h"
 
 namespace tramlet {
 namespace {
@@ -30,6 +32,10 @@ TEST(CardImageWindow, FindsTheCardLetsGoWhenPulledAndFindsItAgain) {
     MountWatcher volumes;
     std::vector<std::string> repaired;
     CTramletDlg dialog(volumes, [&](const std::string& root) { repaired.push_back(root); });
+    const std::map<std::string, test::FakeClip> clips;
+    dialog.SetPlayerFactory([&clips](int, std::function<void()> notify) {
+        return std::make_unique<test::FakePlayer>(clips, std::move(notify));
+    });
     dialog.OnInitDialog();
     const auto calendar = [&dialog] { return dialog.findChild<CMonthCalendar*>("1005"); };
     EXPECT_EQ(dialog.DataRoot(), card.Root());

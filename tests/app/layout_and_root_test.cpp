@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "app/card_version.h"
-#include "app/data_root.h"
 #include "app/install_folder.h"
+#include "platform/data_root.h"
 #include "playback/layout_table.h"
 #include "support/temp_dir.h"
 

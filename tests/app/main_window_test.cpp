@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -17,6 +18,7 @@
 #include "controls/bitmap_button.h"
 #include "controls/bitmap_slider.h"
 #include "platform/volume_source.h"
+#include "support/fake_player.h"
 #include "support/temp_dir.h"
 
 namespace tramlet {
@@ -73,6 +75,9 @@ class MainWindowTest : public testing::Test {
     void Start(CTramletDlg::RepairRunner repair) {
         volumes_.Set({{"/", "/dev/sda1", "system"}, Card()});
         dialog_ = std::make_unique<CTramletDlg>(volumes_, std::move(repair));
+        dialog_->SetPlayerFactory([this](int, std::function<void()> notify) {
+            return std::make_unique<test::FakePlayer>(clips_, std::move(notify));
+        });
         dialog_->OnInitDialog();
         dialog_->show();
         LetEventsRun();
@@ -92,6 +97,7 @@ class MainWindowTest : public testing::Test {
 
     test::TempDir card_;
     FakeVolumes volumes_;
+    std::map<std::string, test::FakeClip> clips_;
     int repairs_ = 0;
     std::unique_ptr<CTramletDlg> dialog_;
 };
@@ -190,34 +196,55 @@ TEST_F(MainWindowTest, CardRemovalClearsEverythingAndItsReturnListsItAgain) {
     EXPECT_EQ(dialog_->Catalogue().Recordings().size(), 1u);
 }
 
-TEST_F(MainWindowTest, AnotherVolumeBesideTheCardKeepsTheUsersDay) {
+// Only the card's own volume matters: a stick that comes and goes beside it
+// changes nothing, and neither does a card that arrives while the user
+// looks at a folder of their own choosing.
+TEST_F(MainWindowTest, OtherVolumesComingAndGoingChangeNothing) {
     card_.Write(ClipName(3, "120000-1-60.avi"), "");
     card_.Write(ClipName(4, "120000-1-60.avi"), "");
     Start();
     Calendar()->setSelectedDate(Day(4));  // the user picks the 4th
     LetEventsRun();
-    volumes_.Set({{"/", "/dev/sda1", "system"}, Card(), {"/media/stick", "/dev/sdy1", "STICK"}});
+    const Moment shown = dialog_->ChosenMoment();
+    const MountedVolume system{"/", "/dev/sda1", "system"};
+    const MountedVolume stick{"/media/stick", "/dev/sdy1", "STICK"};
+    volumes_.Set({system, Card(), stick});
+    volumes_.Set({system, Card()});
     LetEventsRun();
-    EXPECT_EQ(repairs_, 2);
+    EXPECT_EQ(repairs_, 1);
     EXPECT_EQ(Calendar()->selectedDate(), Day(4));
     EXPECT_EQ(dialog_->Catalogue().SelectedDate().day, 4);
+    EXPECT_EQ(dialog_->ChosenMoment(), shown);
+    EXPECT_EQ(dialog_->ClipStart(), (Moment{12, 0, 0}));
+
+    test::TempDir chosen;
+    dialog_->ChooseDataRoot(QString::fromStdString(chosen.Path().string()));
+    volumes_.Set({system});
+    volumes_.Set({system, {card_.Path().string(), "/dev/sdz1", "QM_CAM07", 2}});
+    LetEventsRun();
+    EXPECT_EQ(dialog_->DataRoot(), chosen.Root());
+    EXPECT_EQ(repairs_, 1);
 }
 
-TEST_F(MainWindowTest, VolumesArrivingDuringARepairGetOneMorePassAfterIt) {
+TEST_F(MainWindowTest, CardsArrivingDuringARepairGetOneMorePassAfterIt) {
     int runs = 0, depth = 0, deepest = 0;
-    Start([&](const std::string&) {
+    std::vector<std::string> roots;
+    Start([&](const std::string& root) {
         ++runs;
+        roots.push_back(root);
         deepest = std::max(deepest, ++depth);
         if (runs == 2) {  // the repair window's loop delivers the arrivals
-            const MountedVolume system{"/", "/dev/sda1", "system"}, stick{"/a", "/dev/sdx1", ""};
-            volumes_.Set({system, Card(), stick});
-            volumes_.Set({system, Card(), stick, {"/b", "/dev/sdy1", ""}});
+            const MountedVolume system{"/", "/dev/sda1", "system"};
+            volumes_.Set({system});
+            volumes_.Set({system, {card_.Path().string(), "/dev/sdz1", "QM_CAM07", 2}});
         }
         --depth;
     });
     dialog_->OnBnClickedReset();
+    LetEventsRun();
     EXPECT_EQ(runs, 3);
     EXPECT_EQ(deepest, 1);
+    EXPECT_EQ(roots.back(), card_.Root());
 }
 
 TEST_F(MainWindowTest, AChosenFolderBecomesTheDataRootAndIsScanned) {

@@ -2,47 +2,48 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QSignalSpy>
+
+#include "session/calendar_model.h"
 
 namespace tramlet {
 namespace {
 
-TEST(MonthCalendar, PagingMovesTheSelectionToTheSameDayNumber) {
-    CMonthCalendar calendar;
-    calendar.SetSelectedDate({2013, 1, 31});
-    QSignalSpy changes(&calendar, &CMonthCalendar::SelChange);
-    calendar.setCurrentPage(2013, 2);
-    EXPECT_EQ(calendar.selectedDate(), QDate(2013, 2, 28));
-    EXPECT_EQ(changes.count(), 1);
-    calendar.setCurrentPage(2013, 3);
-    EXPECT_EQ(calendar.selectedDate(), QDate(2013, 3, 28));
-}
-
-TEST(MonthCalendar, ProgramSelectionIsSilentAndRefusesImpossibleDates) {
+TEST(MonthCalendar, DrawsTheModelsPageSelectionAndBoldDaysWithoutTellingAnyone) {
     CMonthCalendar calendar;
     QSignalSpy changes(&calendar, &CMonthCalendar::SelChange);
-    calendar.SetSelectedDate({2013, 5, 20});
-    calendar.SetSelectedDate({2013, 2, 30});
-    EXPECT_EQ(calendar.SelectedDate(), (CalendarDate{2013, 5, 20}));
-    EXPECT_EQ(changes.count(), 0);
-}
-
-TEST(MonthCalendar, ShowsPartsOfThreeMonthsAndBoldsTheMarkedDays) {
-    CMonthCalendar calendar;
-    calendar.SetSelectedDate({2013, 9, 10});  // September 2013 starts on a Sunday
-    const ShownMonths shown = calendar.ShownMonthRange();
-    EXPECT_EQ(shown.count, 3);
-    EXPECT_EQ(shown.first, (CalendarDate{2013, 8, 25}));
-
-    calendar.SetDayStates({1u << 30, (1u << 0) | (1u << 29), 1u << 1});
-    EXPECT_TRUE(calendar.IsBold(QDate(2013, 8, 31)));
-    EXPECT_TRUE(calendar.IsBold(QDate(2013, 9, 1)));
-    EXPECT_TRUE(calendar.IsBold(QDate(2013, 9, 30)));
-    EXPECT_TRUE(calendar.IsBold(QDate(2013, 10, 2)));
+    QSignalSpy pages(&calendar, &CMonthCalendar::PageShown);
+    CalendarModel model({2013, 9, 10});  // September 2013 starts on a Sunday
+    model.SetDayStates({1u << 30, (1u << 0) | (1u << 29), 1u << 1});
+    calendar.Show(model);
+    EXPECT_EQ(calendar.selectedDate(), QDate(2013, 9, 10));
+    for (const QDate& bold :
+         {QDate(2013, 8, 31), QDate(2013, 9, 1), QDate(2013, 9, 30), QDate(2013, 10, 2)})
+        EXPECT_TRUE(calendar.IsBold(bold)) << bold.toString().toStdString();
     EXPECT_FALSE(calendar.IsBold(QDate(2013, 9, 2)));
+    EXPECT_EQ(changes.count() + pages.count(), 0);
 
-    calendar.SetDayStates({0, 0, 0});
+    model.SetDayStates({0, 0, 0});
+    calendar.Show(model);
     EXPECT_FALSE(calendar.IsBold(QDate(2013, 9, 1)));
+}
+
+// A click that picks another day is one choice; a click on the day already
+// picked is a choice of its own.
+TEST(MonthCalendar, AClickThatChangesTheDayIsToldOnce) {
+    CMonthCalendar calendar;
+    calendar.setSelectedDate(QDate(2013, 9, 10));
+    QCoreApplication::processEvents();
+    QSignalSpy changes(&calendar, &CMonthCalendar::SelChange);
+    QSignalSpy clicks(&calendar, &CMonthCalendar::Select);
+    calendar.setSelectedDate(QDate(2013, 9, 12));
+    emit calendar.clicked(QDate(2013, 9, 12));
+    EXPECT_EQ(changes.count(), 1);
+    EXPECT_EQ(clicks.count(), 0);
+    QCoreApplication::processEvents();
+    emit calendar.clicked(QDate(2013, 9, 12));
+    EXPECT_EQ(clicks.count(), 1);
 }
 
 }  // namespace

@@ -28,7 +28,7 @@ namespace {
 
 class FakeHost : public MapPageHost {
   public:
-    FakeHost() : messages({nullptr, [this] { return playing; }, nullptr}) {
+    FakeHost() : messages({[this] { return playing; }, nullptr}) {
         gps.LoadGpsText("101500 37.5665 126.978 30\n102000 37.5701 126.99 50\n");
     }
     std::string GetPageMessage(int wanted) override { return messages.GetPageMessage(wanted); }

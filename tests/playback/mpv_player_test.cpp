@@ -47,6 +47,23 @@ class MpvPlayerTest : public testing::Test {
     }
     static std::string Clip() { return card_->Root() + "video/20240309-100000-1-5.avi"; }
 
+    // The next event the player queues, waiting for it.
+    std::optional<PlayerEvent> NextEvent() {
+        std::optional<PlayerEvent> event;
+        return QTest::qWaitFor([&] { return (event = player_->FetchEvent()).has_value(); }, 10000)
+                   ? event
+                   : std::nullopt;
+    }
+    // Loads the clip; on failure, the text for the user.
+    std::optional<std::string> Open(const std::string& path) {
+        if (std::optional<std::string> error = player_->StartOpen(path))
+            return error;
+        const std::optional<PlayerEvent> event = NextEvent();
+        if (!event)
+            return "no answer";
+        return event->code == PlayerEventCode::kLoaded ? std::nullopt : std::optional(event->text);
+    }
+
     // The frame the widget shows, once it has settled on one.
     std::optional<int> ShownFrame() {
         std::optional<FrameStamp> last;
@@ -75,7 +92,7 @@ test::TempDir* MpvPlayerTest::card_ = nullptr;
 bool MpvPlayerTest::clipOk_ = false;
 
 TEST_F(MpvPlayerTest, OpensPausedAtTheStartWithTheClipsLength) {
-    ASSERT_EQ(player_->Open(Clip()), std::nullopt);
+    ASSERT_EQ(Open(Clip()), std::nullopt);
     player_->ShowVideo({0, 0, 640, 360});
     ASSERT_TRUE(player_->Duration());
     EXPECT_NEAR(static_cast<double>(*player_->Duration()), 5.0 * kSecond, kSecond / 30.0);
@@ -84,7 +101,7 @@ TEST_F(MpvPlayerTest, OpensPausedAtTheStartWithTheClipsLength) {
 }
 
 TEST_F(MpvPlayerTest, KeyFrameSeeksLandOnTheKeyFrameAndExactSeeksOnTheFrame) {
-    ASSERT_EQ(player_->Open(Clip()), std::nullopt);
+    ASSERT_EQ(Open(Clip()), std::nullopt);
     player_->ShowVideo({0, 0, 640, 360});
     struct Case {
         std::int64_t to;
@@ -105,7 +122,8 @@ TEST_F(MpvPlayerTest, KeyFrameSeeksLandOnTheKeyFrameAndExactSeeksOnTheFrame) {
 }
 
 TEST_F(MpvPlayerTest, RatesVolumeAndASingleEndOfStream) {
-    ASSERT_EQ(player_->Open(Clip()), std::nullopt);
+    ASSERT_EQ(Open(Clip()), std::nullopt);
+    notified_ = 0;  // the load was told
     player_->ShowVideo({0, 0, 640, 360});
     EXPECT_TRUE(player_->SetRate(4.0));
     EXPECT_EQ(player_->Rate(), 4.0);
@@ -121,7 +139,7 @@ TEST_F(MpvPlayerTest, RatesVolumeAndASingleEndOfStream) {
     EXPECT_EQ(notified_, 1);
     const std::optional<PlayerEvent> event = player_->FetchEvent();
     ASSERT_TRUE(event);
-    EXPECT_EQ(event->code, kEndOfStreamEvent);
+    EXPECT_EQ(event->code, PlayerEventCode::kEndOfStream);
     EXPECT_FALSE(player_->FetchEvent());
     // The last picture stays.
     EXPECT_EQ(ShownFrame(), 149);
@@ -132,20 +150,30 @@ TEST_F(MpvPlayerTest, RatesVolumeAndASingleEndOfStream) {
     ASSERT_TRUE(player_->FetchEvent());
 }
 
-TEST_F(MpvPlayerTest, ASeekTheCoreRefusesLeavesThePositionWhereItWas) {
+TEST_F(MpvPlayerTest, ASeekTheCoreRefusesLeavesThePositionWhereItWasAndIsTold) {
     player_->Seek(3 * kSecond, SeekMode::kExact);  // nothing loaded to seek in
     EXPECT_TRUE(QTest::qWaitFor([this] { return player_->Position() == 0; }, 5000));
+    const std::optional<PlayerEvent> event = NextEvent();
+    ASSERT_TRUE(event);
+    EXPECT_EQ(event->code, PlayerEventCode::kSeekRefused);
 }
 
-TEST_F(MpvPlayerTest, AClipNotLoadedByTheDeadlineFailsWithTheTimeoutCode) {
+// Opening does not wait: a seek asked for at once is where the clip starts,
+// and the clip counts as loaded only once that picture is there.
+TEST_F(MpvPlayerTest, ASeekAskedForWhileTheClipLoadsIsWhereItsFirstPictureIs) {
     ASSERT_EQ(player_->StartOpen(Clip()), std::nullopt);
-    EXPECT_EQ(player_->FinishOpen(std::chrono::steady_clock::now()),
-              "RenderFile Error Code is 0x8004025e");
+    player_->ShowVideo({0, 0, 640, 360});
+    player_->Seek(2 * kSecond + kSecond / 2, SeekMode::kExact);
+    EXPECT_EQ(player_->Position(), 2 * kSecond + kSecond / 2);
+    const std::optional<PlayerEvent> event = NextEvent();
+    ASSERT_TRUE(event);
+    EXPECT_EQ(event->code, PlayerEventCode::kLoaded);
+    EXPECT_EQ(ShownFrame(), 75);
 }
 
 TEST_F(MpvPlayerTest, AFileThatIsNoClipIsRefusedWithItsCode) {
     const std::string bogus = card_->Write("video/not-a-clip.avi", "not a clip").string();
-    const std::optional<std::string> error = player_->Open(bogus);
+    const std::optional<std::string> error = Open(bogus);
     ASSERT_TRUE(error);
     EXPECT_EQ(error->rfind("RenderFile Error Code is 0x8004", 0), 0u) << *error;
 }

@@ -14,10 +14,10 @@
 #include "app/tramlet_dlg.h"
 #include "controls/bitmap_button.h"
 #include "controls/bitmap_slider.h"
-#include "support/no_volumes.h"
 #include "support/shown_frames.h"
 #include "support/temp_dir.h"
 #include "support/wait_for.h"
+#include "support/window_on_card.h"
 
 namespace tramlet {
 namespace {
@@ -35,12 +35,8 @@ class PlaybackEndToEndTest : public testing::Test {
                                     " --size 640x360 --no-gps " +
                                     card_.Root();
         ASSERT_EQ(std::system(command.c_str()), 0);
-        dialog_ = std::make_unique<CTramletDlg>(volumes_, CTramletDlg::RepairRunner{});
-        dialog_->OnInitDialog();
-        dialog_->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog_.get()));
-        dialog_->ChooseDataRoot(QString::fromStdString(card_.Root()));
-        QTest::qWait(300);
+        ASSERT_TRUE(window_.Open(card_.Root()));
+        dialog_ = window_.dialog.get();
     }
 
     template <typename T>
@@ -71,8 +67,8 @@ class PlaybackEndToEndTest : public testing::Test {
 
     std::map<int, int> ShownFrames() const { return test::ShownFrames(*dialog_); }
     test::TempDir card_;
-    test::NoVolumes volumes_;
-    std::unique_ptr<CTramletDlg> dialog_;
+    test::WindowOnCard window_;
+    CTramletDlg* dialog_ = nullptr;
 };
 
 TEST_F(PlaybackEndToEndTest, AllChannelsShowTheChosenSecondAndStayTogetherWhilePlaying) {
@@ -128,7 +124,7 @@ TEST_F(PlaybackEndToEndTest, APausedPictureStaysWhenTheWindowIsMovedCoveredAndSh
     dialog_->hide();
     QTest::qWait(200);
     dialog_->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog_.get()));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog_));
     QTest::qWait(300);
     EXPECT_EQ(ShownFrames(), paused) << "shown again";
 }

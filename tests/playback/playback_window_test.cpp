@@ -1,6 +1,7 @@
 // The main window's playback logic against scripted players.
 #include <gtest/gtest.h>
 
+#include <QCalendarWidget>
 #include <QCoreApplication>
 #include <QDate>
 #include <QLabel>
@@ -14,7 +15,7 @@
 #include "app/tramlet_dlg.h"
 #include "controls/bitmap_button.h"
 #include "controls/bitmap_slider.h"
-#include "fake_player.h"
+#include "support/fake_player.h"
 #include "support/no_volumes.h"
 #include "support/temp_dir.h"
 
@@ -61,11 +62,7 @@ class PlaybackWindowTest : public testing::Test {
     void Start() {
         dialog_ = std::make_unique<CTramletDlg>(volumes_, CTramletDlg::RepairRunner{});
         dialog_->SetPlayerFactory([this](int, std::function<void()> notify) {
-            auto player = std::make_unique<FakePlayer>(clips_, std::move(notify));
-            player->onOpen = [this](const char* step, Player::Deadline deadline) {
-                opens_.emplace_back(step, deadline);
-            };
-            return player;
+            return std::make_unique<FakePlayer>(clips_, std::move(notify));
         });
         dialog_->SetErrorReporter([this](const QString& text) { errors_.push_back(text); });
         dialog_->OnInitDialog();
@@ -113,7 +110,6 @@ class PlaybackWindowTest : public testing::Test {
     }
 
     test::TempDir card_;
-    std::vector<std::pair<std::string, Player::Deadline>> opens_;
     test::NoVolumes volumes_;
     std::map<std::string, FakeClip> clips_;
     std::vector<QString> errors_;
@@ -160,7 +156,7 @@ TEST_P(MomentChoice, OpensTheFirstCoveringRecordingAndSeeksIntoIt) {
         if (FakePlayer* p = Slot(k)) {
             ASSERT_FALSE(p->seeks.empty());
             EXPECT_EQ(p->seeks.back().first, c.seekTo) << "slot " << k;
-            EXPECT_EQ(p->seeks.back().second, SeekMode::kKeyFrame);
+            EXPECT_EQ(p->seeks.back().second, SeekMode::kExact);
         }
     }
 }
@@ -330,20 +326,25 @@ TEST_F(PlaybackWindowTest, AFarChannelIsSeekedBackOnlyOnceItsLastSeekHasLanded) 
     EXPECT_EQ(Slot(1)->seeks.back().first, Slot(0)->Position());
 }
 
-TEST_F(PlaybackWindowTest, TheChannelsLoadWithinOneBoundForAll) {
-    for (const char* clip : {"100000-1", "100000-2", "100000-3", "100000-4"})
-        AddClip(clip, 60);
+// A machine that loads slowly shows the channel loading, never an error,
+// and the channels start to play together once all have loaded.
+TEST_F(PlaybackWindowTest, ASlowChannelLoadsWithoutFailingAndTheOthersWaitToPlayWithIt) {
+    FakeClip slow;
+    slow.slow = true;
+    AddClip("100000-1", 60);
+    AddClip("100000-2", 60, slow);
     Start();
-    ChooseMoment(10, 0, 0);
-    const auto after = std::chrono::steady_clock::now();
-    ASSERT_EQ(opens_.size(), 8u);
-    for (size_t i = 0; i < 8; ++i) {
-        EXPECT_EQ(opens_[i].first, i % 2 == 0 ? "start" : "finish") << i;
-        if (i % 2 == 1) {
-            EXPECT_EQ(opens_[i].second, opens_[1].second);
-            EXPECT_LE(opens_[i].second, after + kOpenTimeout);
-        }
-    }
+    ChooseMoment(10, 0, 5);
+    EXPECT_EQ(dialog_->Players().StateOf(1), PlayerSlots::State::kLoading);
+    Click(1015);
+    EXPECT_TRUE(dialog_->IsPlaying());
+    EXPECT_FALSE(Slot(0)->IsRunning());
+    Slot(1)->FinishLoading();
+    LetEventsRun();
+    EXPECT_EQ(dialog_->Players().StateOf(1), PlayerSlots::State::kShown);
+    EXPECT_TRUE(Slot(0)->IsRunning() && Slot(1)->IsRunning());
+    EXPECT_EQ(Slot(1)->Position(), 5 * kSecond);
+    EXPECT_TRUE(errors_.empty());
 }
 
 TEST_F(PlaybackWindowTest, TheNextRecordingGoneStopsAtTheEndLikeTheLastOne) {
@@ -384,7 +385,7 @@ TEST_F(PlaybackWindowTest, ARefusedSpeedMovesTheSliderToWhatThePlayerPlays) {
     ChooseMoment(10, 0, 0);
     Commit(1011, 8);
     EXPECT_EQ(Control<CBitmapSlider>(1011)->GetPos(), 2);
-    EXPECT_EQ(Slot(0)->Rate(), 8.0);
+    EXPECT_EQ(Slot(0)->Rate(), 2.0);
     EXPECT_FALSE(dialog_->IsPlaying());
 }
 
@@ -396,7 +397,7 @@ TEST_F(PlaybackWindowTest, AClipThatFailsToOpenIsReportedAndTheOthersPlay) {
     Start();
     ChooseMoment(10, 0, 5);
     ASSERT_EQ(errors_.size(), 1u);
-    EXPECT_EQ(errors_[0].toStdString(), "RenderFile Error Code is 0x8004000d");
+    EXPECT_EQ(errors_[0].toStdString(), "CH1: RenderFile Error Code is 0x8004000d");
     EXPECT_EQ(Slot(0), nullptr);
     // The failed clip used up its place; the one that opened is heard.
     EXPECT_EQ(Slot(2)->cell, dialog_->Layout()[1][1]);
@@ -451,7 +452,7 @@ TEST_F(PlaybackWindowTest, TheMapOpensRecordingsByStampOnlyWhenListed) {
     AddClip("100000-1", 60);
     Start();
     ChooseMoment(9, 0, 0);
-    EXPECT_TRUE(dialog_->OpenRecording(Stamp("110000")));
+    EXPECT_FALSE(dialog_->OpenRecording(Stamp("110000")));
     EXPECT_EQ(dialog_->Players().LastHeld(), std::nullopt);
     EXPECT_EQ(dialog_->ChosenMoment(), (Moment{9, 0, 0}));
 
@@ -460,6 +461,60 @@ TEST_F(PlaybackWindowTest, TheMapOpensRecordingsByStampOnlyWhenListed) {
     EXPECT_EQ(dialog_->ChosenMoment(), (Moment{10, 0, 0}));
     EXPECT_EQ(Slot(0)->Position(), 0);
     EXPECT_FALSE(dialog_->OpenRecording(""));
+}
+
+// What the window shows after each user action names the moment its
+// pictures show: across recordings, days, months and speeds.
+TEST_F(PlaybackWindowTest, AStepOutOfARecordingGoesOnInTheNextOneAndBack) {
+    AddClip("100000-1", 6);
+    AddClip("100006-1", 6);
+    Start();
+    ChooseMoment(10, 0, 5);
+    Click(1018);
+    EXPECT_EQ(dialog_->ClipStart(), (Moment{10, 0, 6}));
+    EXPECT_EQ(Slot(0)->Position(), 0);
+    EXPECT_EQ(Control<QLabel>(1003)->text().right(8), "10:00:06");
+    EXPECT_EQ(dialog_->Messages().ClipMessage(), "3\t" + Stamp("100006"));
+    Click(1017);
+    EXPECT_EQ(dialog_->ClipStart(), (Moment{10, 0, 0}));
+    EXPECT_EQ(Slot(0)->Position(), 5 * kSecond);
+    EXPECT_EQ(dialog_->ChosenMoment(), (Moment{10, 0, 5}));
+}
+
+TEST_F(PlaybackWindowTest, ADayOrMonthWithoutRecordingsShowsNoMomentOfAnother) {
+    AddClip("100000-1", 60);
+    Start();
+    ChooseMoment(10, 0, 30);
+    auto* calendar = Control<QCalendarWidget>(1005);
+    const QDate ninth = calendar->selectedDate();
+    for (const QDate& other : {ninth.addDays(1), ninth.addMonths(1)}) {
+        calendar->setCurrentPage(other.year(), other.month());
+        calendar->setSelectedDate(other);
+        LetEventsRun();
+        EXPECT_EQ(Control<QLabel>(1003)->text(), other.toString("yyyy-MM-dd"));
+        EXPECT_EQ(dialog_->Players().LastHeld(), std::nullopt);
+        EXPECT_EQ(dialog_->Messages().PositionMessage(), "2\t0.000000\t0.000000\t0.000000");
+        EXPECT_FALSE(dialog_->findChild<QLabel*>("videoNote")->isHidden());
+    }
+}
+
+// At 8x the label moves once per second of video, and the end of the day's
+// last recording shows its last second.
+TEST_F(PlaybackWindowTest, TheLabelFollowsThePicturesAtEightTimesToTheEnd) {
+    AddClip("100000-1", 60);
+    Start();
+    ChooseMoment(10, 0, 40);
+    Commit(1011, 8);
+    Click(1015);
+    for (int quarter = 0; quarter < 4; ++quarter) {
+        AdvanceAll(kSecond / 4);
+        QTest::qWait(150);
+        const int shown = 36040 + static_cast<int>(Slot(0)->Position() / kSecond) - 40;
+        EXPECT_LE(shown - dialog_->ChosenMoment().SecondOfDay(), 1) << quarter;
+    }
+    AdvanceAll(10 * kSecond);
+    EXPECT_FALSE(dialog_->IsPlaying());
+    EXPECT_EQ(Control<QLabel>(1003)->text().right(8), "10:00:59");
 }
 
 }  // namespace

@@ -20,6 +20,8 @@ struct FakeClip {
     std::set<double> refusedRates;
     double rateAfterRefusal = 1.0;
     int startVolume = kFullVolume;
+    // Loads only when told to (FinishLoading), as on a slow machine.
+    bool slow = false;
 };
 
 // A player that plays on a virtual clock: nothing moves until the test
@@ -30,7 +32,6 @@ class FakePlayer : public Player {
         : clips_(clips), notify_(std::move(notify)) {}
 
     std::optional<std::string> StartOpen(const std::string& path) override;
-    std::optional<std::string> FinishOpen(Deadline deadline) override;
     void Run() override { running_ = true; }
     void Pause() override { running_ = false; }
     void Cue() override {
@@ -60,14 +61,17 @@ class FakePlayer : public Player {
     }
     void HideVideo() override { visible = false; }
 
-    // Moves a running player on by `wall` of real time at its rate; reaching
-    // the end queues the end of stream once.
+    // Ends the loading of a slow clip: loaded, or failed with its error.
+    void FinishLoading();
+    bool Loaded() const { return loaded_; }
+    // Moves a running, loaded player on by `wall` of real time at its rate;
+    // reaching the end queues the end of stream once.
     void Advance(std::int64_t wall);
     void EndOfStream();
+    // The core turns down the last seek: the position goes back.
+    void RefuseLastSeek();
 
     std::string path;
-    // Told "start" and "finish" as the clip is opened, with the deadline.
-    std::function<void(const char* step, Deadline deadline)> onOpen;
     std::vector<std::pair<std::int64_t, SeekMode>> seeks;
     int cues = 0;
     bool seekPending = false;
@@ -77,14 +81,19 @@ class FakePlayer : public Player {
     LayoutCell cell;
 
   private:
+    void Queue(PlayerEvent event);
+
     const std::map<std::string, FakeClip>& clips_;
     std::function<void()> notify_;
     FakeClip clip_;
     std::vector<PlayerEvent> events_;
     std::int64_t position_ = 0;
+    std::int64_t beforeSeek_ = 0;
     std::int64_t sampled_ = 0;
     double rate_ = 1.0;
     bool running_ = false;
+    bool loading_ = false;
+    bool loaded_ = false;
 };
 
 }  // namespace tramlet::test

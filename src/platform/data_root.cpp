@@ -1,4 +1,4 @@
-#include "app/data_root.h"
+#include "platform/data_root.h"
 
 namespace tramlet {
 

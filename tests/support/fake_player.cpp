@@ -1,4 +1,4 @@
-#include "fake_player.h"
+#include "support/fake_player.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -11,20 +11,32 @@ std::optional<std::string> FakePlayer::StartOpen(const std::string& clipPath) {
     if (script != clips_.end())
         clip_ = script->second;
     volume = clip_.startVolume;
-    if (onOpen)
-        onOpen("start", {});
+    loading_ = true;
+    if (!clip_.slow)
+        FinishLoading();
     return std::nullopt;
 }
 
-std::optional<std::string> FakePlayer::FinishOpen(Deadline deadline) {
-    if (onOpen)
-        onOpen("finish", deadline);
-    return clip_.openError;
+void FakePlayer::FinishLoading() {
+    if (!std::exchange(loading_, false))
+        return;
+    if (clip_.openError) {
+        Queue({PlayerEventCode::kOpenFailed, *clip_.openError});
+        return;
+    }
+    loaded_ = true;
+    Queue({PlayerEventCode::kLoaded, {}});
 }
 
 void FakePlayer::Seek(std::int64_t position, SeekMode mode) {
     seeks.emplace_back(position, mode);
+    beforeSeek_ = position_;
     position_ = std::clamp<std::int64_t>(position, 0, clip_.duration);
+}
+
+void FakePlayer::RefuseLastSeek() {
+    position_ = beforeSeek_;
+    Queue({PlayerEventCode::kSeekRefused, {}});
 }
 
 bool FakePlayer::SetRate(double rate) {
@@ -45,7 +57,7 @@ std::optional<PlayerEvent> FakePlayer::FetchEvent() {
 }
 
 void FakePlayer::Advance(std::int64_t wall) {
-    if (!running_ || position_ >= clip_.duration)
+    if (!running_ || !loaded_ || position_ >= clip_.duration)
         return;
     position_ += static_cast<std::int64_t>(static_cast<double>(wall) * rate_ * correction);
     if (position_ >= clip_.duration) {
@@ -56,8 +68,13 @@ void FakePlayer::Advance(std::int64_t wall) {
 }
 
 void FakePlayer::EndOfStream() {
-    events_.push_back({kEndOfStreamEvent, 0, 0});
-    notify_();
+    Queue({PlayerEventCode::kEndOfStream, {}});
+}
+
+void FakePlayer::Queue(PlayerEvent event) {
+    events_.push_back(std::move(event));
+    if (notify_)
+        notify_();
 }
 
 }  // namespace tramlet::test

@@ -1,0 +1,337 @@
+#include "session/recording_player.h"
+
+#include <algorithm>
+#include <memory>
+
+#include "playback/drift_control.h"
+
+namespace tramlet {
+namespace {
+
+std::string ChannelFailureText(int k, const std::string& text) {
+    return "CH" + std::to_string(k + 1) + ": " + text;
+}
+
+}  // namespace
+
+RecordingPlayer::RecordingPlayer(PlayerSlots::Factory factory) {
+    slots_.SetFactory(std::move(factory));
+}
+
+void RecordingPlayer::Open(const Moment& start, int lengthSeconds,
+                           const std::vector<PlayerSlots::ClipToOpen>& clips,
+                           std::int64_t position) {
+    Close();
+    if (clips.empty())
+        return;
+    slots_.StartOpening(clips, m_layout);
+    open_ = true;
+    m_clipHour = start.hour;
+    m_clipMinute = start.minute;
+    m_clipSecond = start.second;
+    m_clipLength = lengthSeconds;
+    m_duration = std::int64_t{lengthSeconds} * kMediaTimePerSecond;
+    ChooseHeardChannel();
+    if (Player* heard = Lead())
+        volume_ = heard->Volume();
+    SetRate(rate_);
+    for (Player* p : slots_.Chosen(false, 0))
+        p->Seek(position, SeekMode::kExact);
+    // The players run once all of them have loaded, so that they start
+    // together.
+    m_playing = m_resumePlay;
+}
+
+void RecordingPlayer::Close() {
+    slots_.CloseAll();
+    ++syncRound_;
+    open_ = false;
+    m_playing = false;
+    m_clipHour = m_clipMinute = m_clipSecond = 0;
+    m_clipLength = 0;
+    m_duration = 0;
+    m_zoomed = false;
+    m_curChannel = 0;
+}
+
+RecordingPlayer::News RecordingPlayer::TakeNews() {
+    News news;
+    const bool wasLoading = slots_.AnyLoading();
+    for (const PlayerSlots::SlotEvent& e : slots_.TakeEvents()) {
+        switch (e.event.code) {
+            case PlayerEventCode::kEndOfStream:
+                news.ended = true;
+                break;
+            case PlayerEventCode::kLoaded:
+                OnLoaded(e.k);
+                break;
+            case PlayerEventCode::kOpenFailed:
+                news.failures.push_back(ChannelFailureText(e.k, e.event.text));
+                OnFailed(e.k);
+                break;
+            case PlayerEventCode::kSeekRefused:
+                if (e.k == m_curChannel)
+                    news.leadMoved = true;
+                else
+                    Realign(e.k);
+                break;
+        }
+    }
+    if (!open_)
+        return news;
+    if (!slots_.LastHeld()) {
+        news.lost = true;
+        return news;
+    }
+    if (news.leadMoved) {
+        for (int k = 0; k < PlayerSlots::kCount; ++k)
+            Realign(k);
+    }
+    if (wasLoading && !slots_.AnyLoading() && m_playing)
+        RunChosen();
+    return news;
+}
+
+void RecordingPlayer::OnLoaded(int k) {
+    Player* p = slots_.At(k);
+    if (const std::optional<std::int64_t> duration = p->Duration(); duration && *duration > 0) {
+        m_duration = *duration;
+        m_clipLength = static_cast<int>(*duration / kMediaTimePerSecond);
+    }
+    if (!m_playing)
+        p->Cue();
+}
+
+// The heard channel that fails hands over to another one, which takes the
+// volume the slider shows.
+void RecordingPlayer::OnFailed(int k) {
+    if (k != m_curChannel)
+        return;
+    if (m_zoomed)
+        LeaveSingleView();
+    ChooseHeardChannel();
+    if (Player* heard = Lead())
+        heard->SetVolume(volume_);
+}
+
+// A channel that did not go where it was sent goes where the heard one is.
+void RecordingPlayer::Realign(int k) {
+    Player* p = slots_.At(k);
+    Player* lead = Lead();
+    if (p && lead && p != lead)
+        p->Seek(lead->Position(), SeekMode::kExact);
+}
+
+// One channel is heard: the selected one, or the highest that holds a
+// player; every other one is muted, whatever order they opened in.
+void RecordingPlayer::ChooseHeardChannel() {
+    if (!Lead())
+        m_curChannel = slots_.LastHeld().value_or(m_curChannel);
+    Player* heard = Lead();
+    if (!heard)
+        return;
+    for (Player* p : slots_.Chosen(false, 0)) {
+        if (p != heard)
+            p->SetVolume(kSilentVolume);
+    }
+}
+
+std::vector<Player*> RecordingPlayer::ChosenPlayers() const {
+    return slots_.Chosen(m_zoomed, m_curChannel);
+}
+
+std::int64_t RecordingPlayer::Position() const {
+    const Player* lead = Lead();
+    return lead ? lead->Position() : 0;
+}
+
+std::int64_t RecordingPlayer::LastFramePosition() const {
+    const Player* lead = Lead();
+    const std::int64_t frame = lead ? lead->FrameDuration() : kMediaTimePerSecond / 30;
+    return std::max<std::int64_t>(0, m_duration - frame);
+}
+
+void RecordingPlayer::Seek(std::int64_t position, SeekMode mode) {
+    for (Player* p : ChosenPlayers())
+        p->Seek(position, mode);
+}
+
+void RecordingPlayer::Cue() {
+    for (Player* p : ChosenPlayers())
+        p->Cue();
+}
+
+void RecordingPlayer::RunChosen() {
+    for (Player* p : ChosenPlayers())
+        p->Run();
+}
+
+bool RecordingPlayer::PlayersRun() const {
+    const std::vector<Player*> chosen = ChosenPlayers();
+    return std::all_of(chosen.begin(), chosen.end(), [](Player* p) { return p->IsRunning(); });
+}
+
+// Play and pause set the state they name: the end of a recording may reach
+// pause while already paused, and a toggle would then leave the players
+// running under a state that says they are not.
+void RecordingPlayer::Play() {
+    m_resumePlay = true;
+    if (!open_ || m_playing)
+        return;
+    m_playing = true;
+    if (!slots_.AnyLoading())
+        RunChosen();
+}
+
+void RecordingPlayer::Pause() {
+    if (m_playing) {
+        ++syncRound_;
+        for (int k = 0; k < PlayerSlots::kCount; ++k) {
+            Player* p = slots_.At(k);
+            if (!p)
+                continue;
+            p->Pause();
+            p->SetRateCorrection(1.0);
+            if (m_zoomed && k != m_curChannel)
+                p->HideVideo();
+            else
+                p->Cue();
+        }
+    }
+    m_playing = m_resumePlay = false;
+}
+
+// Channels at different speeds would drift apart for good: a speed one of
+// them refuses becomes the speed of all.
+bool RecordingPlayer::SetRate(double rate) {
+    rate_ = rate;
+    bool taken = true;
+    for (Player* p : slots_.Chosen(false, 0)) {
+        if (!p->SetRate(rate_)) {
+            rate_ = p->Rate();
+            taken = false;
+        }
+    }
+    if (!taken) {
+        for (Player* p : slots_.Chosen(false, 0))
+            p->SetRate(rate_);
+    }
+    return taken;
+}
+
+void RecordingPlayer::SetVolume(int hundredthsOfDecibel) {
+    volume_ = hundredthsOfDecibel;
+    if (Player* heard = Lead())
+        heard->SetVolume(volume_);
+}
+
+void RecordingPlayer::SetVideoArea(int width, int height) {
+    areaWidth_ = width;
+    areaHeight_ = height;
+    m_layout = BuildLayoutTable(width, height);
+    if (m_zoomed) {
+        if (Player* lead = Lead())
+            lead->ShowVideo({0, 0, width, height});
+        return;
+    }
+    for (int k = 0; k < PlayerSlots::kCount; ++k) {
+        if (slots_.IsPlaced(k))
+            slots_.At(k)->ShowVideo(slots_.CellOf(k, m_layout));
+    }
+}
+
+void RecordingPlayer::ToggleSingleViewAt(int x, int y) {
+    if (m_zoomed) {
+        LeaveSingleView();
+        return;
+    }
+    if (const std::optional<int> hit = slots_.SlotAt(x, y, m_layout))
+        EnterSingleView(*hit);
+}
+
+// From single view of another channel, by way of the full view.
+void RecordingPlayer::ShowChannelAlone(int k) {
+    if (k < 0 || k >= PlayerSlots::kCount || !slots_.IsPlaced(k) || (m_zoomed && m_curChannel == k))
+        return;
+    if (m_zoomed)
+        LeaveSingleView();
+    EnterSingleView(k);
+}
+
+void RecordingPlayer::EnterSingleView(int k) {
+    for (int j = 0; j < PlayerSlots::kCount; ++j) {
+        Player* p = slots_.At(j);
+        if (!p)
+            continue;
+        if (j == k) {
+            m_curChannel = k;
+            p->SetVolume(volume_);
+        } else {
+            // A hidden channel is not drawn, so it must not run on either;
+            // leaving single view lines it up again.
+            p->Pause();
+            p->HideVideo();
+            p->SetVolume(kSilentVolume);
+        }
+    }
+    Lead()->ShowVideo({0, 0, areaWidth_, areaHeight_});
+    m_zoomed = true;
+}
+
+void RecordingPlayer::LeaveSingleView() {
+    if (!m_zoomed)
+        return;
+    const std::int64_t position = Position();
+    for (int k = 0; k < PlayerSlots::kCount; ++k) {
+        Player* p = slots_.At(k);
+        if (!p)
+            continue;
+        if (p != Lead())
+            p->Seek(position, SeekMode::kExact);
+        if (slots_.IsPlaced(k))
+            p->ShowVideo(slots_.CellOf(k, m_layout));
+    }
+    m_zoomed = false;
+    if (m_playing && !slots_.AnyLoading())
+        RunChosen();
+    else
+        Cue();
+}
+
+// Every channel is asked for its position at once, and the correction waits
+// for the last answer: positions heard from change events at different times
+// lag by several frames at 8x, and the correction chased that lag.
+void RecordingPlayer::SyncChannels() {
+    Player* lead = Lead();
+    if (!m_playing || m_zoomed || !lead || lead->SeekPending() || slots_.AnyLoading())
+        return;
+    const std::vector<Player*> players = slots_.Chosen(false, 0);
+    const auto unanswered = std::make_shared<std::size_t>(players.size());
+    const std::uint64_t round = ++syncRound_;
+    for (Player* p : players) {
+        p->SamplePosition([this, unanswered, round] {
+            if (--*unanswered == 0 && round == syncRound_)
+                CorrectChannels();
+        });
+    }
+}
+
+void RecordingPlayer::CorrectChannels() {
+    Player* lead = Lead();
+    if (!m_playing || m_zoomed || !lead || lead->SeekPending())
+        return;
+    const std::int64_t at = lead->SampledPosition();
+    for (Player* p : slots_.Chosen(false, 0)) {
+        // A channel still on its way to a seek has no position to correct
+        // yet; seeking it again would only restart its decoding.
+        if (p == lead || p->SeekPending())
+            continue;
+        const DriftCorrection c =
+            CorrectDrift(at, p->SampledPosition(), lead->Rate(), lead->FrameDuration());
+        if (c.seekTo)
+            p->Seek(*c.seekTo, SeekMode::kExact);
+        p->SetRateCorrection(c.rateFactor);
+    }
+}
+
+}  // namespace tramlet

@@ -1,0 +1,106 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "playback/layout_table.h"
+#include "playback/player_slots.h"
+#include "playback/time_selection.h"
+
+namespace tramlet {
+
+// The open recording: one player per channel, run, paused, sped up and
+// moved together, one channel heard, and optionally that one shown alone.
+class RecordingPlayer {
+  public:
+    explicit RecordingPlayer(PlayerSlots::Factory factory);
+
+    // What the players told since they were last asked.
+    struct News {
+        bool ended = false;                 // a channel played to its end
+        std::vector<std::string> failures;  // one text per channel that cannot play
+        bool leadMoved = false;             // the heard channel did not go where it was sent
+        bool lost = false;                  // every channel failed: nothing is left open
+    };
+
+    // Closes what was open and starts loading the clips, all at `position`.
+    void Open(const Moment& start, int lengthSeconds,
+              const std::vector<PlayerSlots::ClipToOpen>& clips, std::int64_t position);
+    // Keeps the play intent, so that the next recording opened runs at once.
+    void Close();
+    News TakeNews();
+
+    bool IsOpen() const { return open_; }
+    Moment Start() const { return {m_clipHour, m_clipMinute, m_clipSecond}; }
+    int StartSecond() const { return Start().SecondOfDay(); }
+    int LengthSeconds() const { return m_clipLength; }
+    std::int64_t Duration() const { return m_duration; }
+    // The heard channel's position in the recording, 0 with nothing open.
+    std::int64_t Position() const;
+    // The last position a picture of the recording is shown at.
+    std::int64_t LastFramePosition() const;
+
+    void Seek(std::int64_t position, SeekMode mode);
+    void Play();
+    void Pause();
+    // Shows the frame at the position without running.
+    void Cue();
+    bool IsPlaying() const { return m_playing; }
+    bool WantsPlay() const { return m_resumePlay; }
+    // Whether the players were told to run and are running.
+    bool PlayersRun() const;
+
+    // False when a player would not play at this speed; Rate() then tells
+    // what it plays at.
+    bool SetRate(double rate);
+    double Rate() const { return rate_; }
+    void SetVolume(int hundredthsOfDecibel);
+    int Volume() const { return volume_; }
+
+    int SelectedChannel() const { return m_curChannel; }
+    bool IsSingleView() const { return m_zoomed; }
+    // A double-click at this point of the video area.
+    void ToggleSingleViewAt(int x, int y);
+    void ShowChannelAlone(int k);
+    void LeaveSingleView();
+    void SetVideoArea(int width, int height);
+    const LayoutTable& Layout() const { return m_layout; }
+    const PlayerSlots& Slots() const { return slots_; }
+
+    // Asks every channel for its position at one instant, then pulls the
+    // others towards the heard one.
+    void SyncChannels();
+
+  private:
+    void ChooseHeardChannel();
+    void RunChosen();
+    void OnLoaded(int k);
+    void OnFailed(int k);
+    void Realign(int k);
+    void EnterSingleView(int k);
+    void CorrectChannels();
+    std::vector<Player*> ChosenPlayers() const;
+    Player* Lead() const { return slots_.At(m_curChannel); }
+
+    PlayerSlots slots_;
+    bool open_ = false;
+    int m_clipHour = 0;
+    int m_clipMinute = 0;
+    int m_clipSecond = 0;
+    int m_clipLength = 0;
+    std::int64_t m_duration = 0;
+    bool m_playing = false;
+    bool m_resumePlay = false;
+    int m_curChannel = 0;
+    bool m_zoomed = false;
+    LayoutTable m_layout{};
+    int areaWidth_ = 0;
+    int areaHeight_ = 0;
+    double rate_ = 1.0;
+    int volume_ = kSilentVolume;
+    // Answers of an older round of position samples are not used.
+    std::uint64_t syncRound_ = 0;
+};
+
+}  // namespace tramlet
