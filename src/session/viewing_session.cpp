@@ -114,9 +114,7 @@ void ViewingSession::OnRepairFinished() {
     }
     m_catalogue.SetSelectedDate({});
     m_catalogue.ScanMonth(DataRoot(), m_calendar, false);
-    m_pages.SetDayMessage(
-        DayMessageHead(m_catalogue.SelectedDate()) + BuildDayTrack(m_catalogue.Recordings(), m_gps),
-        true);
+    SetDayMessages();
 }
 
 // ---- The calendar ----
@@ -162,13 +160,7 @@ void ViewingSession::SelectDay() {
     m_hasMoment = false;
     m_hour = m_minute = m_second = 0;
     m_catalogue.MarkMinutesAndSeconds(0, 0, 0);
-    if (HasRoot()) {
-        m_pages.SetDayMessage(DayMessageHead(date) + BuildDayTrack(m_catalogue.Recordings(), m_gps),
-                              true);
-        m_pages.SetTrackMessage(BuildTrackMessage(date, m_catalogue.Recordings(), m_gps));
-    } else {
-        m_pages.ClearDayMessage();
-    }
+    SetDayMessages();
     m_pages.ClearPositionMessage();
     m_pages.SetClipMessage("");
     if (m_catalogue.Recordings().empty())
@@ -176,6 +168,19 @@ void ViewingSession::SelectDay() {
     const DayTime first = *m_catalogue.Recordings().begin();
     if (OpenRecordingAt(first, 0))
         SetMoment({first.hour, first.minute, first.second});
+}
+
+// The day with its recordings and route, for the page's next poll; an
+// empty day message once the card is gone.
+void ViewingSession::SetDayMessages() {
+    if (!HasRoot()) {
+        m_pages.ClearDayMessage();
+        return;
+    }
+    const CalendarDate date = m_catalogue.SelectedDate();
+    m_pages.SetDayMessage(DayMessageHead(date) + BuildDayTrack(m_catalogue.Recordings(), m_gps),
+                          true);
+    m_pages.SetTrackMessage(BuildTrackMessage(date, m_catalogue.Recordings(), m_gps));
 }
 
 // ---- Time and transport ----

@@ -103,6 +103,7 @@ class ViewingSession {
     void RequestRepair(bool newRoot);
     void ScanMonth(bool autoSelect);
     void SelectDay();
+    void SetDayMessages();
     void ClosePlayback();
     void ResetDateAndMoment();
     void SetMoment(const Moment& moment);
