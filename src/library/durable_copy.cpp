@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <utility>
 #include <vector>
 
 #include "backup/block_io.h"
@@ -26,40 +27,36 @@ bool Cancelled(const std::atomic<bool>* cancel) {
     return cancel && cancel->load();
 }
 
-// The new file, removed again unless kept.
+// The new file, removed again unless finished.
 class NewFile {
   public:
     explicit NewFile(const std::string& path)
         : path_(path), fd_(::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644)) {}
     ~NewFile() {
-        if (fd_ >= 0)
+        if (fd_ >= 0) {
             ::close(fd_);
-        if (!kept_ && made())
             ::unlink(path_.c_str());
+        }
     }
     NewFile(const NewFile&) = delete;
     NewFile& operator=(const NewFile&) = delete;
 
     int Fd() const { return fd_; }
-    bool made() const { return fd_ >= 0 || kept_; }
     // Flushes and closes; false with errno set on failure.
     bool Finish() {
         if (::fsync(fd_) != 0)
             return false;
-        const int fd = fd_;
-        fd_ = -1;
-        kept_ = true;
-        if (::close(fd) == 0)
+        if (::close(std::exchange(fd_, -1)) == 0)
             return true;
-        kept_ = false;
+        const int error = errno;
         ::unlink(path_.c_str());
+        errno = error;
         return false;
     }
 
   private:
     std::string path_;
     int fd_;
-    bool kept_ = false;
 };
 
 }  // namespace
