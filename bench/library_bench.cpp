@@ -5,6 +5,8 @@
 //    median of 21 places against the 50 ms target, in SQLite and in
 //    PostgreSQL, with the fixes per second their ingest indexed.
 // Usage: library_bench [ingest|find]... (default both)
+#include <unistd.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
