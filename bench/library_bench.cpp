@@ -46,7 +46,7 @@ bool Run(const std::string& command) {
 // unfinished, which the ingest repairs.
 bool MakeCard(const std::string& root) {
     const std::string sim = std::string(TRAMLET_SIMCARD) + " -q --size 1920x1080 --noise --qp 20 ";
-    if (!Run(sim + "--channels 1234 --duration 10 --start 20240501-100000 " +
+    if (!Run(sim + "--channels 1234 --duration 5 --start 20240501-100000 " +
              bench::ShellQuote(root)) ||
         !Run(sim + "--duration 5 --unclosed --start 20240501-080000 " + bench::ShellQuote(root)))
         return false;
@@ -55,9 +55,11 @@ bool MakeCard(const std::string& root) {
         bytes += entry.file_size();
     for (int copy = 1; bytes < kCardBytes; ++copy) {
         for (int channel = 1; channel <= 4; ++channel) {
-            const ClipName from{2024, 5, 1, 10, 0, 0, channel, 10};
-            const ClipName to{2024,          5,       1, 10 + copy / 360, copy / 6 % 60,
-                              copy % 6 * 10, channel, 10};
+            // Recordings of 5 s back to back: 12 a minute.
+            const int second = copy * 5;
+            const ClipName from{2024, 5, 1, 10, 0, 0, channel, 5};
+            const ClipName to{2024,        5,       1, 10 + second / 3600, second / 60 % 60,
+                              second % 60, channel, 5};
             fs::copy_file(ClipPath(root, from.FileName()), ClipPath(root, to.FileName()));
             bytes += fs::file_size(ClipPath(root, to.FileName()));
         }
@@ -69,7 +71,7 @@ bool MakeCard(const std::string& root) {
 
 bool BenchIngest() {
     bench::ScratchDir scratch;
-    const std::string card = scratch.Path() + "/card";
+    const std::string card = scratch.Root() + "card/";
     if (!MakeCard(card))
         return false;
     const std::string library = bench::ShellQuote(scratch.Path() + "/library");
