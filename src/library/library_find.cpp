@@ -1,21 +1,43 @@
 #include "library/library_find.h"
 
 #include <algorithm>
+#include <map>
 #include <tuple>
 
 namespace tramlet::library {
 namespace {
 
-std::optional<Recording> RecordingOf(LibraryIndex& index, const Pass& pass) {
-    const std::vector<Recording> recordings =
-        GroupRecordings(index.Clips(pass.vehicle, pass.first, pass.last));
-    for (const Recording& recording : recordings) {
-        if (recording.Covers(pass.closestAt))
-            return recording;
+// The recording that covers the pass's closest second, else the first one
+// that covers any of its seconds.
+std::optional<Recording> RecordingOf(const std::vector<Recording>& recordings, const Pass& pass) {
+    const Recording* overlapping = nullptr;
+    for (const Recording& r : recordings) {
+        if (r.vehicle != pass.vehicle || r.start > pass.last || r.start + r.duration <= pass.first)
+            continue;
+        if (r.Covers(pass.closestAt))
+            return r;
+        if (!overlapping)
+            overlapping = &r;
     }
-    if (recordings.empty())
-        return std::nullopt;
-    return recordings.front();
+    return overlapping ? std::optional(*overlapping) : std::nullopt;
+}
+
+// The recordings around all passes, one query per vehicle rather than one per
+// pass: a busy corner has many passes, and a server answers each query late.
+std::vector<Recording> RecordingsAround(LibraryIndex& index, const std::vector<Pass>& passes) {
+    std::map<std::string, std::pair<RecorderSeconds, RecorderSeconds>> spans;
+    for (const Pass& pass : passes) {
+        auto [span, added] = spans.try_emplace(pass.vehicle, pass.first, pass.last);
+        span->second.first = std::min(span->second.first, pass.first);
+        span->second.second = std::max(span->second.second, pass.last);
+    }
+    std::vector<Recording> recordings;
+    for (const auto& [vehicle, span] : spans) {
+        const std::vector<Recording> some =
+            GroupRecordings(index.Clips(vehicle, span.first, span.second));
+        recordings.insert(recordings.end(), some.begin(), some.end());
+    }
+    return recordings;
 }
 
 }  // namespace
@@ -66,8 +88,9 @@ std::vector<Pass> FindPasses(LibraryIndex& index, const PassQuery& query) {
     std::stable_sort(passes.begin(), passes.end(), [](const Pass& a, const Pass& b) {
         return std::tie(a.first, a.vehicle) < std::tie(b.first, b.vehicle);
     });
+    const std::vector<Recording> recordings = RecordingsAround(index, passes);
     for (Pass& pass : passes)
-        pass.recording = RecordingOf(index, pass);
+        pass.recording = RecordingOf(recordings, pass);
     return passes;
 }
 
