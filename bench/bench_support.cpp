@@ -49,7 +49,7 @@ bool ReportRatio(const std::string& name, double seconds, const std::string& bas
                  double baselineSeconds, double target) {
     const double ratio = seconds / baselineSeconds;
     const bool met = ratio < target;
-    std::printf("%s: %.2f ms; %s: %.2f ms; ratio %.2f (target < %.1f: %s)\n", name.c_str(),
+    std::printf("%s: %.2f ms; %s: %.2f ms; ratio %.2f (target < %.2f: %s)\n", name.c_str(),
                 seconds * 1e3, baselineName.c_str(), baselineSeconds * 1e3, ratio, target,
                 met ? "met" : "NOT met");
     return met;

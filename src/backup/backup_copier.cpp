@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "backup/block_io.h"
 #include "backup/hash_thread.h"
 #include "backup/sha256.h"
 #include "backup/sha256_sums.h"
@@ -78,58 +79,6 @@ class TempFile {
     bool created_ = false;
     bool committed_ = false;
 };
-
-// A regular file opened for reading, closed however the copy ends. A FIFO
-// named like a clip must not block the open, and a symlink must not lead
-// the copy to another file (or to /dev/zero).
-class SourceFile {
-  public:
-    explicit SourceFile(const std::string& path)
-        : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY)) {
-        if (fd_ < 0) {
-            error_ = errno;
-            return;
-        }
-        if (::fstat(fd_, &stat_) != 0 || !S_ISREG(stat_.st_mode)) {
-            ::close(std::exchange(fd_, -1));
-            return;
-        }
-        ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
-    }
-    ~SourceFile() {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    SourceFile(const SourceFile&) = delete;
-    SourceFile& operator=(const SourceFile&) = delete;
-
-    int Fd() const { return fd_; }
-    const struct stat& Stat() const { return stat_; }
-    // When Fd() < 0: the errno of the open, or ELOOP for a symlink; 0 when
-    // it opened but is no regular file.
-    int Error() const { return error_; }
-
-  private:
-    int fd_;
-    int error_ = 0;
-    struct stat stat_ {};
-};
-
-// Reads until the block is full or the file ends; -1 with errno on failure.
-ssize_t ReadFull(int fd, char* data, size_t size) {
-    size_t got = 0;
-    while (got < size) {
-        const ssize_t n = ::read(fd, data + got, size - got);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return -1;
-        if (n == 0)
-            break;
-        got += static_cast<size_t>(n);
-    }
-    return static_cast<ssize_t>(got);
-}
 
 // The card as the backup starts: which of the plan's files it holds, and
 // which folders they lie in, so that a pulled card can be told from a
@@ -379,19 +328,7 @@ BackupCopier::Outcome BackupCopier::CopyFile(const BackupItem& item, BackupProgr
 }
 
 bool BackupCopier::WriteAll(int fd, const char* data, size_t size) {
-    while (size > 0) {
-        const ssize_t wrote = write_(fd, data, size);
-        if (wrote < 0 && errno == EINTR)
-            continue;
-        if (wrote <= 0) {
-            if (wrote == 0)
-                errno = ENOSPC;
-            return false;
-        }
-        data += wrote;
-        size -= static_cast<size_t>(wrote);
-    }
-    return true;
+    return tramlet::WriteAll(fd, data, size, write_);
 }
 
 bool IsSameFolder(const std::string& a, const std::string& b) {

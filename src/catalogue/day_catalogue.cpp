@@ -1,11 +1,15 @@
 #include "catalogue/day_catalogue.h"
 
+#include <array>
 #include <cstdio>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "catalogue/clip_name.h"
 #include "catalogue/folder_listing.h"
 #include "catalogue/storage_layout.h"
+#include "catalogue/wildcard.h"
 
 namespace tramlet {
 namespace {
@@ -17,6 +21,33 @@ constexpr int kMaxDayOfMonth = 31;
 bool IsListable(const ClipName& clip) {
     return clip.duration > 0 && clip.hour >= 0 && clip.hour < 24 && clip.minute >= 0 &&
            clip.minute < 60 && clip.second >= 0 && clip.second < 60;
+}
+
+using MonthNames = std::array<std::vector<std::string>, kMaxDayOfMonth + 1>;
+
+// The names of the month's clips by day, each day's in listing order: what
+// the day patterns match. One pass sorts the names by their date, so that a
+// folder holding years of clips (a vehicle's in a library) costs one look
+// at each name rather than 31; a name a day pattern matches begins with
+// that pattern's fixed "YYYYMMDD-", so only names with that beginning can.
+MonthNames MonthClipNames(const FolderListing& video, std::string_view dataRoot, int year,
+                          int month) {
+    std::array<std::string, kMaxDayOfMonth + 1> patterns;
+    std::unordered_map<std::string_view, int> dayOfStamp;
+    for (int day = 1; day <= kMaxDayOfMonth; ++day) {
+        patterns[day] = std::string(PatternName(DayClipsPattern(dataRoot, year, month, day)));
+        dayOfStamp[std::string_view(patterns[day]).substr(0, patterns[day].find('*'))] = day;
+    }
+    MonthNames names;
+    for (const std::string& name : video.Names()) {
+        const size_t hyphen = name.find('-');
+        if (hyphen == std::string::npos)
+            continue;
+        const auto day = dayOfStamp.find(std::string_view(name).substr(0, hyphen + 1));
+        if (day != dayOfStamp.end() && MatchesWildcard(patterns[day->second], name))
+            names[day->second].push_back(name);
+    }
+    return names;
 }
 
 }  // namespace
@@ -56,10 +87,10 @@ MonthScanResult DayCatalogue::ScanMonth(std::string_view dataRoot, CalendarPort&
     secondMarks_.fill(false);
     dayList_.Clear();
 
-    const FolderListing video = FolderListing::Read(VideoFolder(dataRoot));
+    const MonthNames month = MonthClipNames(FolderListing::Read(VideoFolder(dataRoot)), dataRoot,
+                                            shown.year, shown.month);
     for (int day = 1; day <= kMaxDayOfMonth; ++day) {
-        const std::vector<std::string> names =
-            video.Match(PatternName(DayClipsPattern(dataRoot, shown.year, shown.month, day)));
+        const std::vector<std::string>& names = month[day];
         if (names.empty())
             continue;
         if (!result.firstDayWithClips) {

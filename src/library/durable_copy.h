@@ -1,0 +1,63 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tramlet::library {
+
+struct CopyOutcome {
+    bool ok = false;
+    bool cancelled = false;
+    std::uint64_t size = 0;
+    std::string sha256;  // of what was read, which the new file was found to hold
+    std::string error;   // why not, when neither ok nor cancelled
+};
+
+using ByteProgress = std::function<void(std::uint64_t bytes)>;
+
+// Copies files so that a copy either holds exactly what was read or is not
+// kept. The bytes read are hashed on one thread while they are written, and
+// each block is read back from the new file and hashed on another, so that
+// both hashes are ready when the copy is; the new file is flushed to disk
+// and kept only when the two agree. Nothing is ever written over: the new
+// file must not exist.
+class DurableCopier {
+  public:
+    DurableCopier();
+    ~DurableCopier();
+    DurableCopier(const DurableCopier&) = delete;
+    DurableCopier& operator=(const DurableCopier&) = delete;
+
+    // `progress` gets the size of each block copied; `cancel` is looked at
+    // between blocks. On any outcome but ok the new file is removed.
+    CopyOutcome Copy(int sourceFd, const std::string& target, const ByteProgress& progress,
+                     const std::atomic<bool>* cancel);
+    // The same for bytes in memory.
+    CopyOutcome Write(std::string_view bytes, const std::string& target);
+
+  private:
+    struct Pipeline;
+    std::unique_ptr<Pipeline> pipeline_;
+};
+
+// The SHA-256 of a file, reading and hashing in turns; nothing (with `error`
+// set) when it cannot be read, or when cancelled.
+std::optional<std::string> HashFile(const std::string& path, std::string* error,
+                                    const ByteProgress& progress = {},
+                                    const std::atomic<bool>* cancel = nullptr);
+
+// Makes the entries of a folder (a rename into it) durable; false with
+// errno set when the flush fails.
+bool SyncFolder(const std::string& folder);
+
+// Makes each missing folder of `relative` below `base` (which ends in '/')
+// and flushes the folder it was made in, so that a file renamed into it
+// cannot be lost with it. False with `error` set on failure.
+bool MakeFolders(const std::string& base, const std::string& relative, std::string& error);
+
+}  // namespace tramlet::library
