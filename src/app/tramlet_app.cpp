@@ -1,6 +1,7 @@
 #include "app/tramlet_app.h"
 
 #include <QKeyEvent>
+#include <QSettings>
 
 #include "app/tramlet_dlg.h"
 #include "avifix/avi_fix_dlg.h"
@@ -11,6 +12,8 @@
 namespace tramlet {
 
 namespace {
+
+constexpr const char* kGeometryKey = "MainWindowGeometry";
 
 // The bridge acts on whichever main window there is when the page calls.
 MapPageHost* FindMainWindow() {
@@ -37,8 +40,12 @@ int CTramletApp::InitInstance() {
     MountWatcher volumes;
     CTramletDlg dialog(volumes, RunRepairWindow, &m_external);
     connect(&dialog, &CTramletDlg::BackupRequested, &dialog, &RunBackupDialog);
+    // The window opens where the user last left it, at the size it had.
+    QSettings settings;
+    dialog.RestoreGeometry(settings.value(kGeometryKey).toByteArray());
     dialog.OnInitDialog();
     dialog.exec();
+    settings.setValue(kGeometryKey, dialog.saveGeometry());
     return 0;
 }
 

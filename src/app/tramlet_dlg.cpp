@@ -5,7 +5,6 @@
 #include <QDate>
 #include <QDir>
 #include <QFileDialog>
-#include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
@@ -13,7 +12,6 @@
 #include <QScreen>
 #include <QSettings>
 #include <QShortcut>
-#include <QToolTip>
 
 #include <utility>
 
@@ -29,7 +27,6 @@
 #include "platform/volume_source.h"
 #include "playback/mpv_player.h"
 #include "res/bitmaps.h"
-#include "res/dialog_units.h"
 #include "res/own_dialog.h"
 #include "res/resource_ids.h"
 #include "res/string_table.h"
@@ -42,7 +39,6 @@ namespace {
 const QColor kBackground(41, 48, 56);
 const QColor kLightText(182, 183, 187);
 const QColor kMarked(11, 138, 0);
-const QColor kCalendarTitle(198, 210, 224);
 
 constexpr int kAboutCommand = 0x10;
 constexpr int kSyncMs = 250;
@@ -65,7 +61,7 @@ CalendarDate Today() {
 CTramletDlg::CTramletDlg(VolumeSource& volumes, RepairRunner repair, CImpIDispatch* external,
                          QWidget* parent)
     : QDialog(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+                          Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
       m_volumes(volumes),
       m_repair(std::move(repair)),
       m_session(
@@ -80,17 +76,19 @@ CTramletDlg::CTramletDlg(VolumeSource& volumes, RepairRunner repair, CImpIDispat
               return m_playerFactory ? m_playerFactory(k, std::move(notify)) : nullptr;
           },
           Today()),
-      m_hIcon(AppIcon()) {
+      m_hIcon(AppIcon()),
+      m_controls(this) {
     MarkAsOwnDialog(*this);
     setWindowTitle(QString::fromUtf8("녹화 영상 재생 프로그램"));
-    setFixedSize(FromDialogUnits({0, 0, 595, 430}).size());
+    setMinimumSize(MainWindowControls::SmallestSize());
+    resize(MainWindowControls::DesignedSize());
     QPalette colours = palette();
     colours.setColor(QPalette::Window, kBackground);
     colours.setColor(QPalette::WindowText, Qt::white);
     setPalette(colours);
-    CreateControls();
+    m_notes = new VideoAreaNotes(m_controls.videoArea);
     m_playerFactory = [this](int, std::function<void()> notify) -> std::unique_ptr<Player> {
-        return std::make_unique<MpvPlayer>(m_videoArea, std::move(notify));
+        return std::make_unique<MpvPlayer>(m_controls.videoArea, std::move(notify));
     };
     m_reportError = [this](const QString& text) {
         // One box that waits for nothing: the map and the players go on
@@ -105,9 +103,14 @@ CTramletDlg::CTramletDlg(VolumeSource& volumes, RepairRunner repair, CImpIDispat
         m_errorBox->setWindowModality(Qt::NonModal);
         m_errorBox->show();
     };
-    if (external)
-        PlaceExplorer(external);
+    if (external) {
+        m_explorer = new CExplorer(external, this);
+        connect(m_explorer, &QWebEngineView::loadStarted, this,
+                [this] { Do([this] { m_session.OnPageReloaded(); }); });
+        m_controls.ReplaceMap(m_explorer);
+    }
     ConnectInput();
+    SetUpKeys();
     m_tickTimer.setSingleShot(true);
     connect(&m_tickTimer, &QTimer::timeout, this, [this] { Do([this] { m_session.OnTick(); }); });
     m_syncTimer.setInterval(kSyncMs);
@@ -121,118 +124,9 @@ CTramletDlg::CTramletDlg(VolumeSource& volumes, RepairRunner repair, CImpIDispat
 
 CTramletDlg::~CTramletDlg() = default;
 
-// The browser takes the map area's place, id and size.
-void CTramletDlg::PlaceExplorer(CImpIDispatch* external) {
-    m_explorer = new CExplorer(external, this);
-    connect(m_explorer, &QWebEngineView::loadStarted, this,
-            [this] { Do([this] { m_session.OnPageReloaded(); }); });
-    m_explorer->setObjectName(m_browser->objectName());
-    m_explorer->setGeometry(m_browser->geometry());
-    delete m_browser;
-    m_browser = m_explorer;
-}
-
-QWidget* CTramletDlg::AddStatic(int id, const QRect& dialogUnits) {
-    auto* area = new QWidget(this);
-    area->setObjectName(QString::number(id));
-    area->setGeometry(FromDialogUnits(dialogUnits));
-    return area;
-}
-
-QLabel* CTramletDlg::AddText(int id, const QString& text, const QRect& dialogUnits, bool light) {
-    auto* label = new QLabel(text, this);
-    label->setObjectName(QString::number(id));
-    label->setGeometry(FromDialogUnits(dialogUnits));
-    QPalette colours = label->palette();
-    colours.setColor(QPalette::WindowText, light ? kLightText : QColor(Qt::white));
-    label->setPalette(colours);
-    return label;
-}
-
-// Creates the controls at their places; later ones lie above earlier ones.
-void CTramletDlg::CreateControls() {
-    auto* frame = new QGroupBox(this);
-    frame->setGeometry(FromDialogUnits({7, 332, 580, 92}));
-    frame->setStyleSheet("QGroupBox { border: 1px solid rgb(86, 95, 106); border-radius: 3px; }");
-
-    m_videoArea = AddStatic(res::kVideoArea, {7, 7, 420, 287});
-    m_videoArea->setAutoFillBackground(true);
-    QPalette black = m_videoArea->palette();
-    black.setColor(QPalette::Window, Qt::black);
-    m_videoArea->setPalette(black);
-    m_notes = new VideoAreaNotes(m_videoArea);
-
-    m_browser = AddStatic(res::kMapArea, {430, 7, 157, 324});
-    m_browser->setAutoFillBackground(true);
-    QPalette mapColours = m_browser->palette();
-    mapColours.setColor(QPalette::Window, QColor(28, 33, 40));
-    m_browser->setPalette(mapColours);
-
-    auto* strip = new QLabel(this);
-    strip->setPixmap(QPixmap::fromImage(LoadBitmapResource(res::kButtonStrip)));
-    strip->move(FromDialogUnits({8, 311, 0, 0}).topLeft());
-    strip->adjustSize();
-    for (const auto& [picture, units] : {std::pair{res::kRateCaption, QRect(211, 311, 26, 9)},
-                                         std::pair{res::kVolumeCaption, QRect(211, 320, 26, 9)}}) {
-        auto* caption = new QLabel(this);
-        caption->setPixmap(QPixmap::fromImage(LoadBitmapResource(picture)));
-        caption->move(FromDialogUnits(units).topLeft());
-        caption->adjustSize();
-    }
-
-    m_timeLabel = AddText(res::kTimeText, QString(), {340, 310, 74, 8}, true);
-    m_timeLabel->setAlignment(Qt::AlignCenter);
-    AddText(res::kHourCaption, QString::fromUtf8("시"), {129, 355, 12, 9}, true);
-    AddText(res::kMinuteCaption, QString::fromUtf8("분"), {129, 378, 12, 9}, true);
-    AddText(res::kSecondCaption, QString::fromUtf8("초"), {129, 401, 12, 9}, true);
-    m_markAnchor = AddStatic(res::kMarkAnchor, {145, 350, 412, 8});
-    m_markAnchor->setAttribute(Qt::WA_TransparentForMouseEvents);
-
-    m_calendar = new CMonthCalendar(this);
-    m_calendar->setObjectName(QString::number(res::kCalendar));
-    m_calendar->setGeometry(FromDialogUnits({8, 337, 100, 86}));
-    CreateSliders();
-    CreateButtons();
-}
-
-void CTramletDlg::CreateSliders() {
-    const auto slider = [this](int id, const QRect& units) {
-        auto* control = new CBitmapSlider(this);
-        control->setObjectName(QString::number(id));
-        control->setGeometry(FromDialogUnits(units));
-        return control;
-    };
-    m_timeline = slider(res::kTimeline, {7, 296, 360, 8});
-    m_volume = slider(res::kVolume, {248, 322, 69, 8});
-    m_rate = slider(res::kRate, {248, 312, 69, 8});
-    m_hourSlider = slider(res::kHourSlider, {147, 356, 410, 9});
-    m_minuteSlider = slider(res::kMinuteSlider, {146, 379, 410, 9});
-    m_secondSlider = slider(res::kSecondSlider, {146, 401, 410, 9});
-}
-
-void CTramletDlg::CreateButtons() {
-    const auto button = [this](int id, int x) {
-        auto* control = new CBitmapButton(this);
-        control->setObjectName(QString::number(id));
-        control->setGeometry(FromDialogUnits({x, 311, 21, 21}));
-        return control;
-    };
-    m_btnPlay = button(res::kPlay, 18);
-    m_btnPause = button(res::kPause, 40);
-    m_btnRewind = button(res::kRewind, 62);
-    m_btnForward = button(res::kForward, 84);
-    m_btnPath = button(res::kPath, 106);
-    m_btnBackup = button(res::kBackup, 128);
-    m_btnCapture = button(res::kCapture, 150);
-    m_btnReset = button(res::kReset, 172);
-}
-
 void CTramletDlg::OnInitDialog() {
     setWindowIcon(m_hIcon);
-    SetUpButtons();
-    SetUpCalendar();
-    SetUpSliders();
-    m_session.OnVideoArea(m_videoArea->width(), m_videoArea->height());
+    PlaceControls();
 
     const QSettings settings("Ostra", "Tramlet");
     const QVariant installDir = settings.value("InstallDir");
@@ -253,87 +147,6 @@ void CTramletDlg::OnInitDialog() {
     if (m_explorer)
         m_explorer->Navigate2(m_mapPage);
     Render();
-}
-
-void CTramletDlg::SetUpButtons() {
-    struct ButtonSetUp {
-        CBitmapButton* button;
-        int firstPicture;
-        bool sizeToPicture;
-        int tip;
-    };
-    const ButtonSetUp buttons[] = {
-        {m_btnPlay, 200, true, res::kPlayTip},       {m_btnPause, 204, true, res::kPauseTip},
-        {m_btnRewind, 208, true, res::kRewindTip},   {m_btnForward, 212, true, res::kForwardTip},
-        {m_btnPath, 303, false, res::kPathTip},      {m_btnBackup, 307, false, res::kBackupTip},
-        {m_btnCapture, 216, true, res::kCaptureTip}, {m_btnReset, 311, true, res::kResetCaption},
-    };
-    for (const ButtonSetUp& b : buttons) {
-        b.button->LoadBitmaps(b.firstPicture, b.firstPicture + 1, b.firstPicture + 2,
-                              b.firstPicture + 3);
-        if (b.sizeToPicture)
-            b.button->SizeToContent();
-        b.button->setToolTip(LoadString(b.tip));
-    }
-    // The keys that do the same, for those who look for them.
-    for (const auto& [button, key] : {std::pair{m_btnPlay, "Space"}, std::pair{m_btnPause, "Space"},
-                                      std::pair{m_btnRewind, "←"}, std::pair{m_btnForward, "→"}}) {
-        button->setToolTip(button->toolTip() +
-                           QString::fromUtf8(" (%1)").arg(QString::fromUtf8(key)));
-    }
-    m_volume->setToolTip(QString::fromUtf8("볼륨 (↑ ↓)"));
-    m_rate->setToolTip(QString::fromUtf8("배속 ([ ])"));
-    SetUpKeys();
-    QPalette tipColours = QToolTip::palette();
-    tipColours.setColor(QPalette::ToolTipBase, kBackground);
-    tipColours.setColor(QPalette::ToolTipText, Qt::white);
-    QToolTip::setPalette(tipColours);
-}
-
-void CTramletDlg::SetUpCalendar() {
-    QPalette colours = m_calendar->palette();
-    colours.setColor(QPalette::Base, Qt::white);
-    colours.setColor(QPalette::AlternateBase, Qt::white);
-    colours.setColor(QPalette::Text, Qt::black);
-    colours.setColor(QPalette::WindowText, Qt::black);
-    colours.setColor(QPalette::Window, kCalendarTitle);
-    colours.setColor(QPalette::Button, kCalendarTitle);
-    colours.setColor(QPalette::ButtonText, Qt::black);
-    m_calendar->setPalette(colours);
-    m_calendar->setStyleSheet(QString("#qt_calendar_navigationbar { background-color: %1; }"
-                                      "#qt_calendar_navigationbar QToolButton { color: black; }")
-                                  .arg(kCalendarTitle.name()));
-}
-
-void CTramletDlg::SetUpSliders() {
-    struct SliderSetUp {
-        CBitmapSlider* slider;
-        int channel, activeChannel;
-        bool transparent;
-        int thumb, activeThumb;
-        int minimum, maximum;
-        int pointerShiftX;
-    };
-    const SliderSetUp sliders[] = {
-        {m_timeline, res::kTimelineChannel, res::kTimelineActive, false, res::kTimelineThumb,
-         res::kTimelineThumbActive, 0, 100, 0},
-        {m_hourSlider, 0, 0, true, res::kHourThumb, res::kHourThumbActive, 0, 23, -14},
-        {m_minuteSlider, 0, 0, true, res::kMinuteThumb, res::kMinuteThumbActive, 0, 59, -4},
-        {m_secondSlider, 0, 0, true, res::kMinuteThumb, res::kMinuteThumbActive, 0, 59, -4},
-        {m_volume, res::kSmallChannel, res::kSmallChannelActive, true, res::kSmallThumb,
-         res::kSmallThumbActive, -10000, 0, 0},
-        {m_rate, res::kSmallChannel, res::kSmallChannelActive, true, res::kSmallThumb,
-         res::kSmallThumbActive, 1, 8, 0},
-    };
-    for (const SliderSetUp& s : sliders) {
-        if (s.channel != 0)
-            s.slider->LoadChannelBitmaps(s.channel, s.activeChannel, s.transparent);
-        s.slider->LoadThumbBitmaps(s.thumb, s.activeThumb);
-        s.slider->SetShowFocusRect(false);
-        s.slider->SetPointerShiftX(s.pointerShiftX);
-        s.slider->SetRange(s.minimum, s.maximum);
-        s.slider->SetPosition(s.minimum);
-    }
 }
 
 // ---- Handlers ----
@@ -371,7 +184,7 @@ void CTramletDlg::OnSysCommand(int id) {
 }
 
 void CTramletDlg::SelectDay() {
-    const QDate date = m_calendar->selectedDate();
+    const QDate date = m_controls.calendar->selectedDate();
     Do([&] { m_session.OnDayClicked({date.year(), date.month(), date.day()}); });
 }
 
@@ -440,14 +253,41 @@ void CTramletDlg::contextMenuEvent(QContextMenuEvent* event) {
     menu.exec(event->globalPos());
 }
 
+void CTramletDlg::RestoreGeometry(const QByteArray& geometry) {
+    m_placed = restoreGeometry(geometry);
+}
+
 void CTramletDlg::showEvent(QShowEvent* event) {
-    // Centred when it first appears; after that it stays where the user put
+    // Placed when it first appears; after that it stays where the user put
     // it, through minimising and showing again.
-    if (!std::exchange(m_shownOnce, true)) {
-        if (const QScreen* screen = this->screen())
-            move(screen->availableGeometry().center() - rect().center());
-    }
+    if (!std::exchange(m_placed, true))
+        FitOnScreen();
     QDialog::showEvent(event);
+}
+
+// The designed size where the screen has room for it, less where it has not;
+// centred on the screen.
+void CTramletDlg::FitOnScreen() {
+    const QScreen* screen = this->screen();
+    if (!screen)
+        return;
+    const QRect free = screen->availableGeometry();
+    const QSize frame = frameGeometry().size() - geometry().size();
+    resize(MainWindowControls::DesignedSize()
+               .boundedTo(free.size() - frame)
+               .expandedTo(minimumSize()));
+    move(free.center() - QPoint(width() + frame.width(), height() + frame.height()) / 2);
+}
+
+void CTramletDlg::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    PlaceControls();
+}
+
+void CTramletDlg::PlaceControls() {
+    m_controls.Place(size(), m_fullScreen);
+    m_session.OnVideoArea(m_controls.videoArea->width(), m_controls.videoArea->height());
+    Render();
 }
 
 void CTramletDlg::closeEvent(QCloseEvent* event) {
@@ -463,7 +303,10 @@ void CTramletDlg::paintEvent(QPaintEvent*) {
 }
 
 void CTramletDlg::DrawMarkBars(QPainter& painter) {
-    const std::vector<PixelRect> areas = MarkBarAreas(ToPixelRect(m_markAnchor->geometry()));
+    if (m_fullScreen)
+        return;
+    const std::vector<PixelRect> areas =
+        MarkBarAreas(ToPixelRect(m_controls.markAnchor->geometry()));
     QFont numbers = font();
     numbers.setPixelSize(kMarkBarTextHeight);
     numbers.setWeight(QFont::Thin);

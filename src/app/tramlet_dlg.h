@@ -7,8 +7,10 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
+#include "app/main_window_controls.h"
 #include "backup/backup_hand_over.h"
 #include "map/map_page_host.h"
 #include "session/session_host.h"
@@ -58,6 +60,9 @@ class CTramletDlg : public QDialog, public MapPageHost, public SessionHost {
     // The calendar's day, chosen explicitly.
     void SelectDay();
 
+    // The size and place the window had when the user last closed it.
+    void RestoreGeometry(const QByteArray& geometry);
+
     void SetPlayerFactory(PlayerFactory factory) { m_playerFactory = std::move(factory); }
     // Shows a failure; a message box that waits for nothing unless replaced.
     void SetErrorReporter(std::function<void(const QString&)> report);
@@ -74,7 +79,7 @@ class CTramletDlg : public QDialog, public MapPageHost, public SessionHost {
     const DayCatalogue& Catalogue() const { return m_session.Catalogue(); }
     const PageMessages& Messages() const { return m_session.Messages(); }
     const LayoutTable& Layout() const { return m_session.Recording().Layout(); }
-    QWidget* VideoArea() const { return m_videoArea; }
+    QWidget* VideoArea() const { return m_controls.videoArea; }
     const QString& MapPage() const { return m_mapPage; }
 
     // The map page's calls, through window.external.
@@ -94,9 +99,13 @@ class CTramletDlg : public QDialog, public MapPageHost, public SessionHost {
   protected:
     void paintEvent(QPaintEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
   private:
     // Every input goes through here: the session acts, the window draws.
@@ -108,22 +117,19 @@ class CTramletDlg : public QDialog, public MapPageHost, public SessionHost {
     void Render();
     void RenderSliders();
     void RenderTimers();
-    void CreateControls();
-    void CreateSliders();
-    void CreateButtons();
     void ConnectInput();
-    void PlaceExplorer(CImpIDispatch* external);
-    void SetUpButtons();
-    void SetUpSliders();
-    void SetUpCalendar();
     void SetUpKeys();
     void ClickIfEnabled(CBitmapButton* button);
     void StepSlider(CBitmapSlider* slider, int step);
     void OnSliderDone(int id, int position);
+    void ToggleFullScreen();
+    void OnEscape();
+    void PlaceControls();
+    void FitOnScreen();
     void RunRepair(const std::string& dataRoot);
     void DrawMarkBars(QPainter& painter);
-    QWidget* AddStatic(int id, const QRect& dialogUnits);
-    QLabel* AddText(int id, const QString& text, const QRect& dialogUnits, bool light);
+    // A point of the window in the video area's own pixels, if it is there.
+    std::optional<QPoint> InVideoArea(const QPointF& point) const;
 
     VolumeSource& m_volumes;
     RepairRunner m_repair;
@@ -134,29 +140,13 @@ class CTramletDlg : public QDialog, public MapPageHost, public SessionHost {
     std::string m_startRepair;  // asked for before the window was set up
 
     QIcon m_hIcon;
-    bool m_shownOnce = false;
-    QWidget* m_videoArea = nullptr;
+    bool m_placed = false;  // centred, or put where it was last time
+    bool m_fullScreen = false;
+    QPoint m_dragFrom;  // the last point of a drag over the video area
+    MainWindowControls m_controls;
     VideoAreaNotes* m_notes = nullptr;
-    QWidget* m_browser = nullptr;
-    CExplorer* m_explorer = nullptr;  // the map page in m_browser's place
+    CExplorer* m_explorer = nullptr;
     QString m_mapPage;
-    CMonthCalendar* m_calendar = nullptr;
-    CBitmapSlider* m_timeline = nullptr;
-    CBitmapSlider* m_volume = nullptr;
-    CBitmapSlider* m_rate = nullptr;
-    CBitmapSlider* m_hourSlider = nullptr;
-    CBitmapSlider* m_minuteSlider = nullptr;
-    CBitmapSlider* m_secondSlider = nullptr;
-    QLabel* m_timeLabel = nullptr;
-    QWidget* m_markAnchor = nullptr;
-    CBitmapButton* m_btnPlay = nullptr;
-    CBitmapButton* m_btnPause = nullptr;
-    CBitmapButton* m_btnRewind = nullptr;
-    CBitmapButton* m_btnForward = nullptr;
-    CBitmapButton* m_btnPath = nullptr;
-    CBitmapButton* m_btnBackup = nullptr;
-    CBitmapButton* m_btnCapture = nullptr;
-    CBitmapButton* m_btnReset = nullptr;
     QPointer<QMessageBox> m_errorBox;
     // The playback tick, due when the picture reaches its next second, and
     // the channels' line-up while they play.

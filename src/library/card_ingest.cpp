@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <memory>
 
-#include "app/data_root.h"
+#include "platform/data_root.h"
 #include "avifix/repair_pass.h"
 #include "backup/block_io.h"
 #include "backup/sha256.h"

@@ -26,7 +26,7 @@ constexpr double kSlowestSpeed = 0.01;
 constexpr double kFastestSpeed = 100.0;
 
 // Which observed property a change event is about.
-enum Observed : std::uint64_t { kEndReached = 1, kTimePos, kDuration, kFrameRate };
+enum Observed : std::uint64_t { kEndReached = 1, kTimePos, kDuration, kFrameRate, kAspect };
 // Replies to a seek, and to reading the position after it, carry the seek's
 // number above these flags.
 constexpr std::uint64_t kPositionAfterSeek = std::uint64_t{1} << 63;
@@ -80,6 +80,7 @@ MpvPlayer::MpvPlayer(QWidget* videoArea, std::function<void()> notify)
     mpv_observe_property(mpv_, kTimePos, "time-pos", MPV_FORMAT_DOUBLE);
     mpv_observe_property(mpv_, kDuration, "duration", MPV_FORMAT_DOUBLE);
     mpv_observe_property(mpv_, kFrameRate, "container-fps", MPV_FORMAT_DOUBLE);
+    mpv_observe_property(mpv_, kAspect, "video-params/aspect", MPV_FORMAT_DOUBLE);
     mpv_set_wakeup_callback(mpv_, &MpvPlayer::OnWakeUp, this);
     widget_ = new MpvVideoWidget(mpv_, videoArea);
 }
@@ -238,8 +239,12 @@ void MpvPlayer::OnPropertyChange(std::uint64_t observed, const mpv_event_propert
     if (property.format != MPV_FORMAT_DOUBLE)
         return;
     const double value = *static_cast<const double*>(property.data);
-    if (observed == kTimePos)
+    if (observed == kTimePos) {
         timePos_ = value;
+        if (std::exchange(stepping_, false))
+            seekTarget_.reset();
+    } else if (observed == kAspect)
+        aspect_ = value;
     else if (observed == kDuration)
         duration_ = value;
     else if (observed == kFrameRate)
@@ -362,6 +367,30 @@ std::optional<PlayerEvent> MpvPlayer::FetchEvent() {
     const PlayerEvent event = events_.front();
     events_.pop_front();
     return event;
+}
+
+void MpvPlayer::StepFrame(int direction) {
+    const char* command[] = {direction < 0 ? "frame-back-step" : "frame-step", nullptr};
+    if (mpv_command_async(mpv_, kSeekReply | (seekCount_ + 1), command) < 0)
+        return;
+    ++seekCount_;
+    seekTarget_ = std::max<std::int64_t>(0, Position() + direction * FrameDuration());
+    stepping_ = true;
+    running_ = false;
+}
+
+void MpvPlayer::SetZoom(const ChannelZoom& zoom) {
+    double values[] = {std::log2(zoom.scale), zoom.panX, zoom.panY};
+    const char* names[] = {"video-zoom", "video-pan-x", "video-pan-y"};
+    for (int i = 0; i < 3; ++i)
+        mpv_set_property_async(mpv_, 0, names[i], MPV_FORMAT_DOUBLE, &values[i]);
+}
+
+std::optional<double> MpvPlayer::ReadProperty(const char* name) const {
+    double value = 0;
+    if (!mpv_ || mpv_get_property(mpv_, name, MPV_FORMAT_DOUBLE, &value) < 0)
+        return std::nullopt;
+    return value;
 }
 
 void MpvPlayer::ShowVideo(const LayoutCell& cell) {

@@ -46,10 +46,15 @@ class MpvPlayer : public QObject, public Player {
     int Volume() const override;
     void SetVolume(int hundredthsOfDecibel) override;
     std::optional<PlayerEvent> FetchEvent() override;
+    void StepFrame(int direction) override;
+    double VideoAspect() const override { return aspect_; }
+    void SetZoom(const ChannelZoom& zoom) override;
     void ShowVideo(const LayoutCell& cell) override;
     void HideVideo() override;
 
     MpvVideoWidget* Widget() const { return widget_; }
+    // A property as the core holds it now, for checks: this waits for the core.
+    std::optional<double> ReadProperty(const char* name) const;
 
   private:
     static void OnWakeUp(void* self);
@@ -75,6 +80,9 @@ class MpvPlayer : public QObject, public Player {
     double timePos_ = 0.0;
     std::optional<double> duration_;
     double frameRate_ = 0.0;
+    double aspect_ = 0.0;
+    // A frame step goes on until the position next moves.
+    bool stepping_ = false;
     bool running_ = false;
     bool atEnd_ = false;
     // From loadfile until the first picture is ready (or the clip failed).

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "playback/channel_zoom.h"
 #include "playback/layout_table.h"
 
 namespace tramlet {
@@ -74,6 +75,13 @@ class Player {
 
     // The next queued event, without waiting.
     virtual std::optional<PlayerEvent> FetchEvent() = 0;
+
+    // One frame on (+1) or back (-1) while paused; Position() is where it
+    // goes until it is there.
+    virtual void StepFrame(int direction) = 0;
+    // The picture's width over its height, 0 while unknown.
+    virtual double VideoAspect() const = 0;
+    virtual void SetZoom(const ChannelZoom& zoom) = 0;
 
     virtual void ShowVideo(const LayoutCell& cell) = 0;
     virtual void HideVideo() = 0;

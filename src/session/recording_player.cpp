@@ -35,6 +35,10 @@ void RecordingPlayer::Open(const Moment& start, int lengthSeconds,
     if (Player* heard = Lead())
         volume_ = heard->Volume();
     SetRate(rate_);
+    for (int k = 0; k < PlayerSlots::kCount; ++k) {
+        if (Player* p = slots_.At(k); p && ZoomOf(k).IsZoomed())
+            p->SetZoom(ZoomOf(k));
+    }
     for (Player* p : slots_.Chosen(false, 0))
         p->Seek(position, SeekMode::kExact);
     // The players run once all of them have loaded, so that they start
@@ -156,6 +160,11 @@ void RecordingPlayer::Seek(std::int64_t position, SeekMode mode) {
         p->Seek(position, mode);
 }
 
+void RecordingPlayer::StepFrame(int direction) {
+    for (Player* p : ChosenPlayers())
+        p->StepFrame(direction);
+}
+
 void RecordingPlayer::Cue() {
     for (Player* p : ChosenPlayers())
         p->Cue();
@@ -238,6 +247,47 @@ void RecordingPlayer::SetVideoArea(int width, int height) {
         if (slots_.IsPlaced(k))
             slots_.At(k)->ShowVideo(slots_.CellOf(k, m_layout));
     }
+}
+
+std::optional<std::pair<int, LayoutCell>> RecordingPlayer::PictureAt(int x, int y) const {
+    if (m_zoomed) {
+        if (!Lead())
+            return std::nullopt;
+        return std::pair{m_curChannel, LayoutCell{0, 0, areaWidth_, areaHeight_}};
+    }
+    const std::optional<int> k = slots_.SlotAt(x, y, m_layout);
+    if (!k)
+        return std::nullopt;
+    return std::pair{*k, slots_.CellOf(*k, m_layout)};
+}
+
+void RecordingPlayer::SetZoom(int k, const ChannelZoom& zoom) {
+    zooms_.at(static_cast<std::size_t>(k)) = zoom;
+    if (Player* p = slots_.At(k))
+        p->SetZoom(zoom);
+}
+
+void RecordingPlayer::ZoomAt(int x, int y, double factor) {
+    if (const auto picture = PictureAt(x, y)) {
+        const auto& [k, cell] = *picture;
+        SetZoom(k, ZoomAround(ZoomOf(k), x - cell.x, y - cell.y, cell.cx, cell.cy,
+                              slots_.At(k)->VideoAspect(), factor));
+    }
+}
+
+void RecordingPlayer::PanAt(int x, int y, int dx, int dy) {
+    if (const auto picture = PictureAt(x, y)) {
+        const auto& [k, cell] = *picture;
+        SetZoom(k, PanBy(ZoomOf(k), dx, dy, cell.cx, cell.cy, slots_.At(k)->VideoAspect()));
+    }
+}
+
+bool RecordingPlayer::ResetZoomAt(int x, int y) {
+    const auto picture = PictureAt(x, y);
+    if (!picture || !ZoomOf(picture->first).IsZoomed())
+        return false;
+    SetZoom(picture->first, {});
+    return true;
 }
 
 void RecordingPlayer::ToggleSingleViewAt(int x, int y) {

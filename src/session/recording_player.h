@@ -1,7 +1,10 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "playback/layout_table.h"
@@ -42,6 +45,8 @@ class RecordingPlayer {
     std::int64_t LastFramePosition() const;
 
     void Seek(std::int64_t position, SeekMode mode);
+    // Every shown channel one frame on or back.
+    void StepFrame(int direction);
     void Play();
     void Pause();
     // Shows the frame at the position without running.
@@ -65,6 +70,14 @@ class RecordingPlayer {
     void ShowChannelAlone(int k);
     void LeaveSingleView();
     void SetVideoArea(int width, int height);
+
+    // Each channel keeps its own zoom, across recordings, until it is reset.
+    // The channel is the one whose picture is at the point.
+    void ZoomAt(int x, int y, double factor);
+    void PanAt(int x, int y, int dx, int dy);
+    // False when the channel at the point was not zoomed.
+    bool ResetZoomAt(int x, int y);
+    const ChannelZoom& ZoomOf(int k) const { return zooms_.at(static_cast<std::size_t>(k)); }
     const LayoutTable& Layout() const { return m_layout; }
     const PlayerSlots& Slots() const { return slots_; }
 
@@ -79,6 +92,9 @@ class RecordingPlayer {
     void OnFailed(int k);
     void Realign(int k);
     void EnterSingleView(int k);
+    // The channel whose picture is at the point, and the cell it fills.
+    std::optional<std::pair<int, LayoutCell>> PictureAt(int x, int y) const;
+    void SetZoom(int k, const ChannelZoom& zoom);
     void CorrectChannels();
     std::vector<Player*> ChosenPlayers() const;
     Player* Lead() const { return slots_.At(m_curChannel); }
@@ -97,6 +113,7 @@ class RecordingPlayer {
     LayoutTable m_layout{};
     int areaWidth_ = 0;
     int areaHeight_ = 0;
+    std::array<ChannelZoom, PlayerSlots::kCount> zooms_{};
     double rate_ = 1.0;
     int volume_ = kSilentVolume;
     // Answers of an older round of position samples are not used.

@@ -1,6 +1,7 @@
 #include "session/viewing_session.h"
 
 #include <algorithm>
+#include <cmath>
 #include <utility>
 
 #include "catalogue/clip_name.h"
@@ -8,6 +9,7 @@
 #include "catalogue/storage_layout.h"
 #include "map/day_track.h"
 #include "map/track_message.h"
+#include "playback/speed_steps.h"
 #include "playback/time_selection.h"
 #include "session/session_text.h"
 
@@ -15,6 +17,7 @@ namespace tramlet {
 namespace {
 
 constexpr int kLastSecondOfDay = 86399;
+constexpr double kZoomPerNotch = 1.25;
 
 std::int64_t FloorSeconds(std::int64_t position) {
     const std::int64_t s = position / kMediaTimePerSecond;
@@ -232,9 +235,9 @@ void ViewingSession::OnVolumeCommitted(int volume) {
     m_recording.SetVolume(volume);
 }
 
-void ViewingSession::OnRateCommitted(int rate) {
+void ViewingSession::OnRateCommitted(int step) {
     m_dragged.reset();
-    m_recording.SetRate(rate);
+    m_recording.SetRate(SpeedOfStep(step));
 }
 
 void ViewingSession::OnPlay() {
@@ -302,9 +305,26 @@ void ViewingSession::SetMoment(const Moment& moment) {
         m_recording.Cue();
 }
 
+// A double-click on a magnified picture shows it whole again; on any
+// other, it shows that channel alone, or all of them again.
 void ViewingSession::OnDoubleClick(int x, int y) {
-    if (m_recording.IsOpen())
+    if (m_recording.IsOpen() && !m_recording.ResetZoomAt(x, y))
         m_recording.ToggleSingleViewAt(x, y);
+}
+
+void ViewingSession::OnFrameStep(int direction) {
+    if (!m_recording.IsOpen() || m_recording.IsPlaying() || m_recording.Slots().AnyLoading())
+        return;
+    const std::int64_t frame = m_recording.Duration() - m_recording.LastFramePosition();
+    const std::int64_t target = m_recording.Position() + direction * frame;
+    if (target < 0 || target > m_recording.LastFramePosition())
+        return;
+    m_recording.StepFrame(direction);
+    MomentFromPosition();
+}
+
+void ViewingSession::OnWheel(int x, int y, int notches) {
+    m_recording.ZoomAt(x, y, std::pow(kZoomPerNotch, notches));
 }
 
 void ViewingSession::OnPlayerEvents() {
@@ -464,7 +484,7 @@ std::string ViewingSession::Note() const {
 }
 
 int ViewingSession::RatePosition() const {
-    return std::clamp(static_cast<int>(m_recording.Rate()), 1, 8);
+    return StepOfSpeed(m_recording.Rate());
 }
 
 // The tick comes as the picture reaches the second after the one the label

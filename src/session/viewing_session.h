@@ -45,7 +45,8 @@ class ViewingSession {
     void OnMomentChosen(const Moment& moment);
     void OnTimelineCommitted(int percent);
     void OnVolumeCommitted(int volume);
-    void OnRateCommitted(int rate);
+    // A step of the speed slider (see speed_steps.h).
+    void OnRateCommitted(int step);
     void OnPlay();
     void OnPause();
     void OnStep(int seconds);
@@ -54,6 +55,11 @@ class ViewingSession {
     void OnPlayerEvents();
     void OnVideoArea(int width, int height) { m_recording.SetVideoArea(width, height); }
     void OnDoubleClick(int x, int y);
+    // While paused: every shown channel one frame on or back.
+    void OnFrameStep(int direction);
+    // The mouse wheel's notches over the video area, and a drag there.
+    void OnWheel(int x, int y, int notches);
+    void OnDrag(int x, int y, int dx, int dy) { m_recording.PanAt(x, y, dx, dy); }
     void ShowChannelAlone(int k) { m_recording.ShowChannelAlone(k); }
     void LeaveSingleView() { m_recording.LeaveSingleView(); }
 

@@ -150,6 +150,24 @@ TEST_F(MpvPlayerTest, RatesVolumeAndASingleEndOfStream) {
     ASSERT_TRUE(player_->FetchEvent());
 }
 
+TEST_F(MpvPlayerTest, FrameStepsMoveOneFrameAndTheZoomReachesTheCore) {
+    ASSERT_EQ(Open(Clip()), std::nullopt);
+    player_->ShowVideo({0, 0, 640, 360});
+    player_->Seek(kSecond, SeekMode::kExact);
+    ASSERT_EQ(ShownFrame(), 30);
+    for (const auto& [direction, frame] : {std::pair{1, 31}, {1, 32}, {-1, 31}}) {
+        player_->StepFrame(direction);
+        EXPECT_EQ(ShownFrame(), frame);
+        EXPECT_FALSE(player_->SeekPending());
+        EXPECT_NEAR(static_cast<double>(player_->Position()), frame * kSecond / 30.0,
+                    kSecond / 60.0);
+    }
+    player_->SetZoom({4.0, 0.25, -0.125});
+    EXPECT_TRUE(QTest::qWaitFor([this] { return player_->ReadProperty("video-zoom") == 2.0; }));
+    EXPECT_EQ(player_->ReadProperty("video-pan-x"), 0.25);
+    EXPECT_EQ(player_->ReadProperty("video-pan-y"), -0.125);
+}
+
 TEST_F(MpvPlayerTest, ASeekTheCoreRefusesLeavesThePositionWhereItWasAndIsTold) {
     player_->Seek(3 * kSecond, SeekMode::kExact);  // nothing loaded to seek in
     EXPECT_TRUE(QTest::qWaitFor([this] { return player_->Position() == 0; }, 5000));

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "map/coordinate_text.h"
+#include "playback/speed_steps.h"
 
 namespace tramlet::test {
 namespace {

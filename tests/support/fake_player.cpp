@@ -34,6 +34,12 @@ void FakePlayer::Seek(std::int64_t position, SeekMode mode) {
     position_ = std::clamp<std::int64_t>(position, 0, clip_.duration);
 }
 
+void FakePlayer::StepFrame(int direction) {
+    running_ = false;
+    position_ = std::clamp<std::int64_t>(position_ + direction * FrameDuration(), 0,
+                                         clip_.duration - FrameDuration());
+}
+
 void FakePlayer::RefuseLastSeek() {
     position_ = beforeSeek_;
     Queue({PlayerEventCode::kSeekRefused, {}});

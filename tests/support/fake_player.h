@@ -60,6 +60,9 @@ class FakePlayer : public Player {
         cell = shownCell;
     }
     void HideVideo() override { visible = false; }
+    void StepFrame(int direction) override;
+    double VideoAspect() const override { return 16.0 / 9.0; }
+    void SetZoom(const ChannelZoom& shown) override { zoom = shown; }
 
     // Ends the loading of a slow clip: loaded, or failed with its error.
     void FinishLoading();
@@ -79,6 +82,7 @@ class FakePlayer : public Player {
     double correction = 1.0;
     bool visible = false;
     LayoutCell cell;
+    ChannelZoom zoom;
 
   private:
     void Queue(PlayerEvent event);
