@@ -5,6 +5,7 @@
 #include <QToolTip>
 
 #include "app/month_calendar.h"
+#include "app/window_look.h"
 #include "controls/bitmap_button.h"
 #include "controls/bitmap_slider.h"
 #include "playback/speed_steps.h"
@@ -16,20 +17,11 @@
 namespace tramlet {
 namespace {
 
-const QColor kBackground(41, 48, 56);
-const QColor kLightText(182, 183, 187);
-const QColor kCalendarTitle(198, 210, 224);
+using namespace look;
+
 // The video area never gets lower than this many dialog units.
 constexpr int kLowestVideoArea = 180;
 constexpr int kDesignedVideoArea = 287;
-
-PixelRect ToPixelRect(const QRect& r) {
-    return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
-}
-
-QRect ToQRect(const PixelRect& r) {
-    return {r.left, r.top, r.right - r.left, r.bottom - r.top};
-}
 
 }  // namespace
 

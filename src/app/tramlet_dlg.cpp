@@ -21,6 +21,7 @@
 #include "app/mark_bar_layout.h"
 #include "app/month_calendar.h"
 #include "app/video_area_notes.h"
+#include "app/window_look.h"
 #include "controls/bitmap_button.h"
 #include "controls/bitmap_slider.h"
 #include "map/explorer.h"
@@ -36,20 +37,10 @@
 namespace tramlet {
 namespace {
 
-const QColor kBackground(41, 48, 56);
-const QColor kLightText(182, 183, 187);
-const QColor kMarked(11, 138, 0);
+using namespace look;
 
 constexpr int kAboutCommand = 0x10;
 constexpr int kSyncMs = 250;
-
-PixelRect ToPixelRect(const QRect& rect) {
-    return {rect.left(), rect.top(), rect.left() + rect.width(), rect.top() + rect.height()};
-}
-
-QRect ToQRect(const PixelRect& rect) {
-    return {rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
-}
 
 CalendarDate Today() {
     const QDate today = QDate::currentDate();
