@@ -1,5 +1,6 @@
 #include "app/about_dlg.h"
 
+#include <QCoreApplication>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -12,13 +13,13 @@ namespace tramlet {
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     MarkAsOwnDialog(*this);
-    setWindowTitle(QString::fromUtf8("Tramlet 정보"));
+    setWindowTitle(QCoreApplication::translate("AboutBox", "Tramlet 정보"));
     auto* icon = new QLabel(this);
     icon->setPixmap(QPixmap::fromImage(AppIconImage(32)));
-    auto* name = new QLabel(QString::fromUtf8("Tramlet, 버전 1.6"), this);
+    auto* name = new QLabel(QCoreApplication::translate("AboutBox", "Tramlet, 버전 1.6"), this);
     auto* version = new QLabel(this);
     version->setObjectName(QString::number(res::kVersionText));
-    auto* ok = new QPushButton(QString::fromUtf8("확인"), this);
+    auto* ok = new QPushButton(QCoreApplication::translate("AboutBox", "확인"), this);
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 

@@ -1,5 +1,6 @@
 #include "app/main_window_controls.h"
 
+#include <QCoreApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QToolTip>
@@ -49,9 +50,11 @@ MainWindowControls::MainWindowControls(QWidget* window) : window_(window) {
     timeLabel->setAlignment(Qt::AlignCenter);
     rateText = AddText(0, QString(), {319, 310, 20, 9});
     rateText->setObjectName("rateText");
-    AddText(res::kHourCaption, QString::fromUtf8("시"), {129, 355, 12, 9});
-    AddText(res::kMinuteCaption, QString::fromUtf8("분"), {129, 378, 12, 9});
-    AddText(res::kSecondCaption, QString::fromUtf8("초"), {129, 401, 12, 9});
+    AddText(res::kHourCaption, QCoreApplication::translate("MainWindow", "시"), {129, 355, 12, 9});
+    AddText(res::kMinuteCaption, QCoreApplication::translate("MainWindow", "분"),
+            {129, 378, 12, 9});
+    AddText(res::kSecondCaption, QCoreApplication::translate("MainWindow", "초"),
+            {129, 401, 12, 9});
     markAnchor = Add(new QWidget(window), res::kMarkAnchor, {145, 350, 412, 8}, Growth::kFooter);
     markAnchor->setAttribute(Qt::WA_TransparentForMouseEvents);
     calendar = Add(new CMonthCalendar(window), res::kCalendar, {8, 337, 100, 86}, Growth::kFooter);
@@ -142,9 +145,9 @@ void MainWindowControls::SetUpButtons() {
         button->setToolTip(button->toolTip() +
                            QString::fromUtf8(" (%1)").arg(QString::fromUtf8(key)));
     }
-    reset->setToolTip(QString::fromUtf8("카드의 미완성 영상 복구"));
-    volume->setToolTip(QString::fromUtf8("볼륨 (↑ ↓)"));
-    rate->setToolTip(QString::fromUtf8("배속 ([ ])"));
+    reset->setToolTip(QCoreApplication::translate("MainWindow", "카드의 미완성 영상 복구"));
+    volume->setToolTip(QCoreApplication::translate("MainWindow", "볼륨 (↑ ↓)"));
+    rate->setToolTip(QCoreApplication::translate("MainWindow", "배속 ([ ])"));
     QPalette tipColours = QToolTip::palette();
     tipColours.setColor(QPalette::ToolTipBase, kBackground);
     tipColours.setColor(QPalette::ToolTipText, Qt::white);

@@ -8,12 +8,12 @@
 namespace tramlet {
 
 CMonthCalendar::CMonthCalendar(QWidget* parent) : QCalendarWidget(parent) {
-    // The program speaks Korean: week from Sunday, one-syllable day names,
-    // and no weekend colours, which would compete with the bold days.
-    setLocale(QLocale(QLocale::Korean, QLocale::SouthKorea));
+    // In the program's language: week from Sunday, short day names, and no
+    // weekend colours, which would compete with the bold days.
+    setLocale(QLocale());
     setFirstDayOfWeek(Qt::Sunday);
     setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
-    setHorizontalHeaderFormat(QCalendarWidget::ShortDayNames);
+    setHorizontalHeaderFormat(QCalendarWidget::SingleLetterDayNames);
     const QTextCharFormat plain;
     for (Qt::DayOfWeek day : {Qt::Saturday, Qt::Sunday})
         setWeekdayTextFormat(day, plain);

@@ -70,7 +70,7 @@ CTramletDlg::CTramletDlg(VolumeSource& volumes, RepairRunner repair, CImpIDispat
       m_hIcon(AppIcon()),
       m_controls(this) {
     MarkAsOwnDialog(*this);
-    setWindowTitle(QString::fromUtf8("녹화 영상 재생 프로그램"));
+    setWindowTitle(QCoreApplication::translate("MainWindow", "녹화 영상 재생 프로그램"));
     setMinimumSize(MainWindowControls::SmallestSize());
     resize(MainWindowControls::DesignedSize());
     QPalette colours = palette();

@@ -197,7 +197,7 @@ void CTramletDlg::Render() {
     m_controls.rewind->setEnabled(buttons.rewind);
     m_controls.forward->setEnabled(buttons.forward);
     m_controls.calendar->Show(s.Calendar());
-    m_notes->Show(s.Note(), s.Recording());
+    m_notes->Show(s.VideoNote(), s.Recording());
     RenderTimers();
     update(m_controls.markAnchor->geometry().adjusted(0, 0, 0, kMarkBarsDepth));
 }

@@ -1,11 +1,28 @@
 #include "app/video_area_notes.h"
 
+#include <QCoreApplication>
 #include <QLabel>
 
-#include "session/recording_player.h"
-#include "session/session_text.h"
-
 namespace tramlet {
+namespace {
+
+QString NoteText(ViewingSession::Note note) {
+    switch (note) {
+        case ViewingSession::Note::kNone:
+            break;
+        case ViewingSession::Note::kCardRemoved:
+            return QCoreApplication::translate("MainWindow", "메모리 카드가 제거되었습니다.");
+        case ViewingSession::Note::kDayWithoutRecordings:
+            return QCoreApplication::translate("MainWindow", "이 날에는 녹화 영상이 없습니다.");
+        case ViewingSession::Note::kMomentWithoutRecording:
+            return QCoreApplication::translate("MainWindow", "이 시각에는 녹화 영상이 없습니다.");
+        case ViewingSession::Note::kCannotOpen:
+            return QCoreApplication::translate("MainWindow", "녹화 영상을 열 수 없습니다.");
+    }
+    return {};
+}
+
+}  // namespace
 
 VideoAreaNotes::VideoAreaNotes(QWidget* videoArea) : QObject(videoArea) {
     note_ = MakeLabel(videoArea);
@@ -24,12 +41,12 @@ QLabel* VideoAreaNotes::MakeLabel(QWidget* videoArea) {
     return label;
 }
 
-void VideoAreaNotes::Show(const std::string& note, const RecordingPlayer& recording) {
+void VideoAreaNotes::Show(ViewingSession::Note note, const RecordingPlayer& recording) {
     QWidget* area = note_->parentWidget();
-    note_->setText(QString::fromStdString(note));
+    note_->setText(NoteText(note));
     note_->setGeometry(area->rect());
-    note_->setVisible(!note.empty());
-    if (!note.empty())
+    note_->setVisible(note != ViewingSession::Note::kNone);
+    if (note_->isVisibleTo(area))
         note_->raise();
     const PlayerSlots& channels = recording.Slots();
     for (int k = 0; k < PlayerSlots::kCount; ++k) {
@@ -47,9 +64,10 @@ void VideoAreaNotes::Show(const std::string& note, const RecordingPlayer& record
                                      ? LayoutCell{0, 0, area->width(), area->height()}
                                      : channels.CellOf(k, recording.Layout());
         cell->setGeometry(place.x, place.y, place.cx, place.cy);
-        cell->setText(state == PlayerSlots::State::kLoading
-                          ? QString::fromUtf8(kNoteLoading)
-                          : QString("CH%1\n%2").arg(k + 1).arg(QString::fromUtf8(kNoteCannotOpen)));
+        cell->setText(
+            state == PlayerSlots::State::kLoading
+                ? QCoreApplication::translate("MainWindow", "불러오는 중")
+                : QString("CH%1\n%2").arg(k + 1).arg(NoteText(ViewingSession::Note::kCannotOpen)));
         cell->raise();
     }
 }

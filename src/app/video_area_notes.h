@@ -3,14 +3,12 @@
 #include <QObject>
 
 #include <array>
-#include <string>
+#include "session/viewing_session.h"
 
 class QLabel;
 class QWidget;
 
 namespace tramlet {
-
-class RecordingPlayer;
 
 // The words over the video area: what it says when it shows no picture, and
 // over each channel's cell while its clip loads or when it cannot play.
@@ -20,7 +18,7 @@ class VideoAreaNotes : public QObject {
   public:
     explicit VideoAreaNotes(QWidget* videoArea);
 
-    void Show(const std::string& note, const RecordingPlayer& recording);
+    void Show(ViewingSession::Note note, const RecordingPlayer& recording);
 
   private:
     QLabel* MakeLabel(QWidget* videoArea);

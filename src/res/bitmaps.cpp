@@ -1,5 +1,6 @@
 #include "res/bitmaps.h"
 
+#include <QCoreApplication>
 #include <QFont>
 #include <QLinearGradient>
 #include <QPainter>
@@ -189,7 +190,8 @@ QImage Caption(const char* utf8) {
     font.setPixelSize(12);
     p.setFont(font);
     p.setPen(kLight);
-    p.drawText(image.rect(), Qt::AlignRight | Qt::AlignVCenter, QString::fromUtf8(utf8));
+    p.drawText(image.rect(), Qt::AlignRight | Qt::AlignVCenter,
+               QCoreApplication::translate("Bitmaps", utf8));
     return image;
 }
 
@@ -230,9 +232,9 @@ QImage Draw(int id) {
         case kButtonStrip:
             return Strip();
         case kRateCaption:
-            return Caption("배속");
+            return Caption(QT_TRANSLATE_NOOP("Bitmaps", "배속"));
         case kVolumeCaption:
-            return Caption("볼륨");
+            return Caption(QT_TRANSLATE_NOOP("Bitmaps", "볼륨"));
         case kAppIcon:
             return AppIconImage(32);
         default:

@@ -11,7 +11,6 @@
 #include "map/track_message.h"
 #include "playback/speed_steps.h"
 #include "playback/time_selection.h"
-#include "session/session_text.h"
 
 namespace tramlet {
 namespace {
@@ -471,16 +470,16 @@ ViewingSession::Buttons ViewingSession::TransportButtons() const {
     return {open && !m_recording.IsPlaying(), m_recording.IsPlaying(), open, open};
 }
 
-std::string ViewingSession::Note() const {
+ViewingSession::Note ViewingSession::VideoNote() const {
     if (!HasRoot())
-        return kNoteCardRemoved;
+        return Note::kCardRemoved;
     if (m_recording.IsOpen())
-        return {};
+        return Note::kNone;
     if (m_catalogue.Recordings().empty())
-        return kNoteDayWithoutRecordings;
+        return Note::kDayWithoutRecordings;
     if (m_openFailed)
-        return kNoteCannotOpen;
-    return m_hasMoment ? kNoteMomentWithoutRecording : std::string();
+        return Note::kCannotOpen;
+    return m_hasMoment ? Note::kMomentWithoutRecording : Note::kNone;
 }
 
 int ViewingSession::RatePosition() const {

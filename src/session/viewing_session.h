@@ -83,7 +83,14 @@ class ViewingSession {
     };
     Buttons TransportButtons() const;
     // What the video area says when it shows no picture.
-    std::string Note() const;
+    enum class Note {
+        kNone,
+        kCardRemoved,
+        kDayWithoutRecordings,
+        kMomentWithoutRecording,
+        kCannotOpen
+    };
+    Note VideoNote() const;
     int VolumePosition() const { return m_recording.Volume(); }
     int RatePosition() const;
     // When the next tick is due, while one is.

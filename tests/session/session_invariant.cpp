@@ -36,10 +36,10 @@ std::string SessionWorld::CheckInvariant() const {
             out << "the open recording " << Hhmmss(r.Start()) << " does not cover the moment; ";
         if (s.Timeline() != TimelinePosition(second, start, r.LengthSeconds()))
             out << "timeline " << s.Timeline() << "; ";
-        if (!s.Note().empty())
+        if (s.VideoNote() != ViewingSession::Note::kNone)
             out << "a note over an open recording; ";
     } else {
-        if (s.Note().empty())
+        if (s.VideoNote() == ViewingSession::Note::kNone)
             out << "nothing open and nothing said; ";
         if (s.Timeline() != 0)
             out << "timeline without a recording; ";
