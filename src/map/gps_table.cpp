@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -107,40 +108,62 @@ class GpsTable::LineReader {
     std::string partial_;
 };
 
+bool IsPossibleFix(const GpsEntry& e) {
+    // Written so that NaN fails every comparison.
+    return e.value1 >= -90 && e.value1 <= 90 && e.value2 >= -180 && e.value2 <= 180 &&
+           e.value3 >= 0 && e.value3 <= kMaxSpeedKmh && std::isfinite(e.value4);
+}
+
 GpsTable::GpsTable() : entries_(kSecondsPerDay) {}
 
 void GpsTable::ClearGpsTable() {
     std::fill(entries_.begin(), entries_.end(), GpsEntry{});
+    lastLoad_ = GpsLoadReport{};
 }
 
+// A later line for the same second overwrites the values it carries; the
+// second is judged as it would then stand, and a line that would make it
+// impossible changes nothing.
 void GpsTable::StoreLine(std::string_view line) {
     std::array<std::string_view, kTokensUsed> tokens;
     const int count = SplitTokens(line.substr(0, kMaxLineLength), tokens);
+    if (count == 0)
+        return;
+    ++lastLoad_.lines;
     int second = 0;
-    if (count == 0 || !ParseTimeToken(tokens[0], second))
+    if (!ParseTimeToken(tokens[0], second) || second < 0 || second >= kSecondsPerDay) {
+        ++lastLoad_.skipped;
         return;
-    if (second < 0 || second >= kSecondsPerDay)
-        return;
-    GpsEntry& entry = entries_[second];
-    entry.present = 1;
+    }
+    GpsEntry entry = entries_[second];
     double* const values[] = {&entry.value1, &entry.value2, &entry.value3, &entry.value4};
     for (int i = 1; i < count; ++i)
         *values[i - 1] = ParseCNumber(tokens[i]);
+    if (!IsPossibleFix(entry)) {
+        ++lastLoad_.skipped;
+        return;
+    }
+    if (!entry.present)
+        ++lastLoad_.fixes;
+    entry.present = 1;
+    entries_[second] = entry;
 }
 
-void GpsTable::LoadGpsText(std::string_view text) {
+GpsLoadReport GpsTable::LoadGpsText(std::string_view text) {
     ClearGpsTable();
     LineReader reader(*this);
     reader.Feed(text);
     reader.Finish();
+    lastLoad_.read = true;
+    return lastLoad_;
 }
 
-void GpsTable::LoadGpsLog(std::string_view dataRoot, int year, int month, int day) {
+GpsLoadReport GpsTable::LoadGpsLog(std::string_view dataRoot, int year, int month, int day) {
     ClearGpsTable();
     const std::string path = GpsLogPath(dataRoot, year, month, day);
     std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
     if (!file)
-        return;
+        return lastLoad_;
     LineReader reader(*this);
     std::vector<char> block(1 << 16);
     size_t got = 0;
@@ -149,6 +172,8 @@ void GpsTable::LoadGpsLog(std::string_view dataRoot, int year, int month, int da
     }
     // A read error ends the log; what was read so far stays.
     reader.Finish();
+    lastLoad_.read = !std::ferror(file.get());
+    return lastLoad_;
 }
 
 const GpsEntry& GpsTable::FindGpsFix(int secondOfDay) const {
