@@ -3,14 +3,21 @@
 //   - every second with a fix holds values a place and a car can have, and
 //     the lookup yields a fix or an empty entry, never anything between;
 //   - the report counts what the table holds;
-//   - the log read from a file (under TMPDIR) is the log read from memory.
+//   - the log read from a file (under TMPDIR) is the log read from memory;
+//   - a number reads as the C library reads it in the C locale (the input's
+//     first line as one token).
 // Entries are checked at every 61st second, from an offset that the input
 // picks: a check of all 86,400 on every input would leave the fuzzer a few
 // dozen inputs a second.
+#include <locale.h>
+#include <stdlib.h>
+
+#include <cmath>
 #include <fstream>
 #include <string_view>
 
 #include "catalogue/storage_layout.h"
+#include "map/c_number.h"
 #include "map/gps_table.h"
 #include "support/fuzz_check.h"
 
@@ -47,6 +54,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const GpsEntry& found = fromText.FindGpsFix(s);
         FUZZ_CHECK(IsEmpty(found) || (found.present && IsPossibleFix(found)));
     }
+
+    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", locale_t{});
+    const std::string token(text.substr(0, text.find_first_of(std::string_view("\n\0", 2))));
+    const double expected = strtod_l(token.c_str(), nullptr, cLocale);
+    const double parsed = ParseCNumber(token);
+    FUZZ_CHECK(parsed == expected || (std::isnan(parsed) && std::isnan(expected)));
 
     const std::string root = test::FuzzScratch("tramlet-gps-fuzz").string() + "/";
     std::filesystem::create_directories(GpsFolder(root));
