@@ -158,6 +158,13 @@ class PosixClipFileSystem final : public ClipFileSystem {
         return lstat(path.c_str(), &st) == 0;
     }
 
+    std::optional<uint64_t> SizeOf(const std::string& path) override {
+        struct stat st;
+        if (lstat(path.c_str(), &st) != 0)
+            return std::nullopt;
+        return static_cast<uint64_t>(st.st_size);
+    }
+
     RenameStatus RenameNoReplace(const std::string& from, const std::string& to,
                                  std::string* error) override {
         if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {

@@ -48,6 +48,9 @@ class ClipFileSystem {
     virtual std::unique_ptr<ClipFile> OpenForUpdate(const std::string& path,
                                                     std::string* error) = 0;
     virtual bool Exists(const std::string& path) = 0;
+    // The size of what the path names, without following a symlink; nothing
+    // when it names nothing.
+    virtual std::optional<uint64_t> SizeOf(const std::string& path) = 0;
     // Renames without ever replacing an existing file: a clash keeps both.
     virtual RenameStatus RenameNoReplace(const std::string& from, const std::string& to,
                                          std::string* error) = 0;

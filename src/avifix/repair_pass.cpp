@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "avifix/finished_claims.h"
 #include "catalogue/clip_name.h"
 #include "catalogue/storage_layout.h"
 #include "catalogue/wildcard.h"
@@ -127,15 +128,17 @@ bool GiveBackUnfinishedName(ClipContext& c, std::unique_ptr<ClipFile>& file, Cli
     return Reopen(c.fs, current, file, why);
 }
 
-// Rebuilds an unclosed clip, then names it with its duration. The clip is
-// complete and flushed before the rename that names it, so a name never
-// claims more than the file holds, and nothing is written after it.
-ClipReport& RepairUnclosed(ClipContext c, std::unique_ptr<ClipFile> file, const Header& header,
-                           ClipReport& r) {
-    IndexRebuild rebuild(c.options.rebuild);
-    const RebuildResult& result = rebuild.Walk(*file, header, r.size, c.percent);
+// Walks the clip's chunks and measures what a rebuild would write, into the
+// report. Reads only.
+bool Measure(ClipContext& c, IndexRebuild& rebuild, ClipFile& file, const Header& header,
+             ClipReport& r) {
+    const RebuildResult& result = rebuild.Walk(file, header, r.size, c.percent);
     if (result.status != RebuildStatus::Ok) {
-        return Done(r, ClipAction::Failed, "not rebuilt, left unclosed: " + result.error);
+        Done(r, ClipAction::Failed,
+             std::string(r.kind == ClipKind::Unclosed ? "not rebuilt, left unclosed: "
+                                                      : "not rebuilt, left as it is: ") +
+                 result.error);
+        return false;
     }
     r.measured = true;
     r.frames = result.frameCount;
@@ -146,6 +149,14 @@ ClipReport& RepairUnclosed(ClipContext c, std::unique_ptr<ClipFile> file, const 
     r.width = result.width;
     r.height = result.height;
     r.indexPosition = result.indexPosition;
+    return true;
+}
+
+// Writes a measured rebuild, then names the clip with its duration. The clip
+// is complete and flushed before the rename that names it, so a name never
+// claims more than the file holds, and nothing is written after it.
+ClipReport& WriteRebuilt(ClipContext c, IndexRebuild& rebuild, std::unique_ptr<ClipFile> file,
+                         ClipReport& r) {
     const std::string newPath = c.newPathOf(c.clip, r.duration);
     std::string why;
     if (c.options.dryRun) {
@@ -181,6 +192,82 @@ ClipReport& RepairUnclosed(ClipContext c, std::unique_ptr<ClipFile> file, const 
     return Done(r, ClipAction::Repaired, note);
 }
 
+ClipReport& RepairUnclosed(ClipContext c, std::unique_ptr<ClipFile> file, const Header& header,
+                           ClipReport& r) {
+    IndexRebuild rebuild(c.options.rebuild);
+    if (!Measure(c, rebuild, *file, header, r))
+        return r;
+    return WriteRebuilt(c, rebuild, std::move(file), r);
+}
+
+// A clip cut short with no whole frame left: its bytes stay as they are, and
+// a name that claims a duration gets duration 0, so that nothing lists it.
+ClipReport& LeaveCutShort(ClipContext c, ClipReport& r, const std::string& claim) {
+    const std::string why = "cut short (" + claim + ") and no whole frame remains";
+    std::string renameFailure;
+    if (!Rename(c.fs, c.folder, r.path, c.newPathOf(c.clip, 0), c.options.dryRun, r,
+                renameFailure)) {
+        return Done(r, ClipAction::Failed, why + "; " + renameFailure);
+    }
+    return Done(r, ClipAction::LeftAlone,
+                r.renamed ? why + (c.options.dryRun ? ": its name would lose its duration"
+                                                    : ": its name lost its duration")
+                          : why);
+}
+
+// A finished clip cut short is rebuilt from what is there, as an unclosed
+// one is. Its RIFF size first goes back to the placeholder in one sector
+// write, so that a power cut at any later moment leaves an unclosed clip that
+// the next pass rebuilds to the same bytes.
+ClipReport& RepairCutShort(ClipContext c, std::unique_ptr<ClipFile> file, const Header& header,
+                           const std::string& claim, ClipReport& r) {
+    IndexRebuild rebuild(c.options.rebuild);
+    if (!Measure(c, rebuild, *file, header, r))
+        return r;
+    if (r.frames == 0) {
+        file.reset();
+        return LeaveCutShort(c, r, claim);
+    }
+    if (!c.options.dryRun) {
+        uint8_t placeholder[4];
+        StoreLe32(placeholder, kPlaceholder);
+        std::string why;
+        if (!file->WriteSectorAt(kRiffSizeOffset, placeholder, 4) || !file->Sync())
+            return Done(r, ClipAction::Failed, "cut short, not rebuilt: " + file->LastError());
+        if (!Reopen(c.fs, r.path, file, why))
+            return Done(r, ClipAction::Failed, "cut short, left unclosed: " + why);
+    }
+    WriteRebuilt(c, rebuild, std::move(file), r);
+    r.reason = "cut short (" + claim + "): " + r.reason;
+    return r;
+}
+
+// A finished clip whose duration field is 0 gets the duration its header
+// gives: frame count and rate, with no fallback for dwRate 0.
+ClipReport& NameFromHeader(ClipContext c, const Header& header, ClipReport& r) {
+    const uint32_t frames = LoadLe32(header.data() + kTotalFramesOffset);
+    if (frames > static_cast<uint32_t>(INT32_MAX)) {
+        return Done(r, ClipAction::LeftAlone,
+                    "finished clip whose header counts " + std::to_string(frames) +
+                        " frames, which no clip holds: the name stays");
+    }
+    r.measured = true;
+    r.frames = static_cast<int32_t>(frames);
+    r.frameRate = FinishedFrameRate(LoadLe32(header.data() + kRateOffset));
+    r.duration = ClipDuration(r.frames, r.frameRate);
+    Report(c.percent, 100);
+    const std::string newPath = c.newPathOf(c.clip, r.duration);
+    if (!NeedsRename(r.path, newPath)) {
+        return Done(r, ClipAction::LeftAlone,
+                    "finished clip whose duration comes to " + std::to_string(r.duration) +
+                        " s: the name stays (" + Measures(r) + ")");
+    }
+    std::string why;
+    if (!Rename(c.fs, c.folder, r.path, newPath, c.options.dryRun, r, why))
+        return Done(r, ClipAction::Failed, why);
+    return Done(r, ClipAction::DurationAdded, Measures(r));
+}
+
 ClipReport RepairOne(ClipFileSystem& fs, const std::string& folder, const std::string& name,
                      const NewPathFn& newPathOf, const RepairOptions& options,
                      const PercentCallback& percent) {
@@ -195,6 +282,7 @@ ClipReport RepairOne(ClipFileSystem& fs, const std::string& folder, const std::s
     const std::optional<ClipName> clip = ParseClipName(name);
     if (!clip) {
         r.kind = ClipKind::NotAClip;
+        r.size = fs.SizeOf(r.path).value_or(0);
         return Done(r, ClipAction::LeftAlone, "not a clip name (YYYYMMDD-HHMMSS-C-D.avi)");
     }
 
@@ -228,10 +316,20 @@ ClipReport RepairOne(ClipFileSystem& fs, const std::string& folder, const std::s
     // The header's share of the file, in unsigned integer division.
     Report(percent, static_cast<int>(uint64_t{22400} / r.size));
 
+    const ClipContext context{fs, folder, *clip, newPathOf, options, percent};
     const bool unclosed = IsUnclosed(header);
     r.kind = unclosed              ? ClipKind::Unclosed
              : clip->duration != 0 ? ClipKind::Finished
                                    : ClipKind::FinishedNoDuration;
+    // Every finished clip's header is checked against the file, which costs
+    // no read; the index only of a clip about to be named from its header.
+    std::string claim = unclosed ? std::string() : HeaderClaimBeyondFile(header, r.size);
+    if (claim.empty() && r.kind == ClipKind::FinishedNoDuration)
+        claim = IndexClaimBeyondFile(*file, header, r.size);
+    if (!claim.empty()) {
+        r.kind = ClipKind::CutShort;
+        return RepairCutShort(context, std::move(file), header, claim, r);
+    }
     if (r.kind == ClipKind::Finished) {
         r.handlerResult = 1;
         return Done(r, ClipAction::LeftAlone, "finished clip, named with its duration");
@@ -242,33 +340,10 @@ ClipReport RepairOne(ClipFileSystem& fs, const std::string& folder, const std::s
     }
 
     if (!unclosed) {
-        // Frame count and rate from the finished header; no fallback for dwRate 0.
         file.reset();
-        const uint32_t frames = LoadLe32(header.data() + kTotalFramesOffset);
-        if (frames > static_cast<uint32_t>(INT32_MAX)) {
-            return Done(r, ClipAction::LeftAlone,
-                        "finished clip whose header counts " + std::to_string(frames) +
-                            " frames, which no clip holds: the name stays");
-        }
-        r.measured = true;
-        r.frames = static_cast<int32_t>(frames);
-        r.frameRate = FinishedFrameRate(LoadLe32(header.data() + kRateOffset));
-        r.duration = ClipDuration(r.frames, r.frameRate);
-        Report(percent, 100);
-        const std::string newPath = newPathOf(*clip, r.duration);
-        if (!NeedsRename(r.path, newPath)) {
-            return Done(r, ClipAction::LeftAlone,
-                        "finished clip whose duration comes to " + std::to_string(r.duration) +
-                            " s: the name stays (" + Measures(r) + ")");
-        }
-        std::string why;
-        if (!Rename(fs, folder, r.path, newPath, options.dryRun, r, why))
-            return Done(r, ClipAction::Failed, why);
-        return Done(r, ClipAction::DurationAdded, Measures(r));
+        return NameFromHeader(context, header, r);
     }
-
-    return RepairUnclosed({fs, folder, *clip, newPathOf, options, percent}, std::move(file), header,
-                          r);
+    return RepairUnclosed(context, std::move(file), header, r);
 }
 
 using StillThereFn = std::function<bool()>;
@@ -371,6 +446,8 @@ const char* ToString(ClipKind kind) {
             return "finished";
         case ClipKind::FinishedNoDuration:
             return "finished_no_duration";
+        case ClipKind::CutShort:
+            return "cut_short";
     }
     return "unusable";
 }

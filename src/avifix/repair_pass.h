@@ -22,7 +22,11 @@
 // finished clip whose duration field is 0 (renamed with the duration from its
 // header). An unclosed clip is rebuilt (index_rebuild.h) and renamed with the
 // duration its frames and new header give; files of 4 GiB or more are
-// untouched. A new name that differs from the old one only in letter case is
+// untouched. A finished clip whose header or index claims more than the file
+// holds (finished_claims.h) is rebuilt from what is there as an unclosed one
+// is; when no whole frame remains it is left as it is, and a name that claims
+// a duration gets duration 0, so that nothing lists it as longer than its
+// frames. A new name that differs from the old one only in letter case is
 // the same name on the card's file systems: the clip keeps the name it has.
 //
 // Crash safety: an unclosed clip is complete and flushed (index, header,
@@ -31,8 +35,10 @@
 // bytes; a cut between the commit and the rename leaves a finished clip with
 // duration 0 in its name, which the next pass names from its header with the
 // same duration. A clip whose unclosed name already claims a duration is
-// first given duration 0 back for that reason. Nothing is written after the
-// final rename, and renames never replace an existing file.
+// first given duration 0 back for that reason. A clip cut short first gets
+// the RIFF size placeholder back, in one sector write: from then on it is an
+// unclosed clip to every pass. Nothing is written after the final rename, and
+// renames never replace an existing file.
 namespace tramlet::avifix {
 
 enum class ClipKind {
@@ -41,6 +47,7 @@ enum class ClipKind {
     Unclosed,            // RIFF size still the placeholder
     Finished,            // complete header, duration in the name
     FinishedNoDuration,  // complete header, duration field 0
+    CutShort,            // finished, but its header or index claims more than the file holds
 };
 
 enum class ClipAction {
@@ -117,8 +124,8 @@ PassReport RunRepairPass(std::string_view root, const RepairOptions& options = {
 PassReport RepairFiles(const std::vector<std::string>& paths, const RepairOptions& options = {},
                        const RepairCallbacks& callbacks = {});
 
-const char* ToString(
-    ClipKind kind);  // "not_a_clip", "unusable", "unclosed", "finished", "finished_no_duration"
+// "not_a_clip", "unusable", "unclosed", "finished", "finished_no_duration", "cut_short"
+const char* ToString(ClipKind kind);
 const char* ToString(ClipAction action);  // "repaired", "duration_added", "left_alone", "failed"
 
 }  // namespace tramlet::avifix

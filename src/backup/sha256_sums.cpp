@@ -3,9 +3,11 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <fstream>
+#include <sstream>
 
 namespace tramlet {
 namespace {
@@ -21,7 +23,13 @@ std::string Line(const std::string& file, const std::string& hash) {
     return "\\" + hash + "  " + escaped + "\n";
 }
 
-std::string Unescaped(const std::string& name) {
+bool IsHexDigest(std::string_view text) {
+    return text.size() == 64 && std::all_of(text.begin(), text.end(), [](char c) {
+               return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+           });
+}
+
+std::string Unescaped(std::string_view name) {
     std::string plain;
     for (size_t i = 0; i < name.size(); ++i) {
         if (name[i] == '\\' && i + 1 < name.size())
@@ -38,20 +46,31 @@ void Sha256Sums::Set(const std::string& relativePath, const std::string& hexDige
     entries_[relativePath] = hexDigest;
 }
 
-std::map<std::string, std::string> Sha256Sums::ReadExisting() const {
-    std::map<std::string, std::string> existing;
-    std::ifstream in(path_);
-    std::string line;
-    while (std::getline(in, line)) {
-        // "<64 hex digits>  <path>", as sha256sum writes it, or escaped
+std::map<std::string, std::string> Sha256Sums::Parse(std::string_view text) {
+    std::map<std::string, std::string> entries;
+    while (!text.empty()) {
+        const size_t end = std::min(text.find('\n'), text.size());
+        const std::string_view line = text.substr(0, end);
+        text.remove_prefix(std::min(end + 1, text.size()));
+        // "<64 hex digits>  <path>" or, in binary mode, " *<path>"; escaped
+        // when the line begins with a backslash.
         const bool escaped = !line.empty() && line[0] == '\\';
         const size_t at = escaped ? 1 : 0;
-        if (line.size() <= at + 66 || line[at + 64] != ' ')
+        if (line.size() <= at + 66 || !IsHexDigest(line.substr(at, 64)) || line[at + 64] != ' ' ||
+            (line[at + 65] != ' ' && line[at + 65] != '*')) {
             continue;
-        const std::string name = line.substr(at + 66);
-        existing[escaped ? Unescaped(name) : name] = line.substr(at, 64);
+        }
+        const std::string_view name = line.substr(at + 66);
+        entries[escaped ? Unescaped(name) : std::string(name)] = std::string(line.substr(at, 64));
     }
-    return existing;
+    return entries;
+}
+
+std::map<std::string, std::string> Sha256Sums::ReadExisting() const {
+    std::ifstream in(path_, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return Parse(text.str());
 }
 
 int Sha256Sums::Save() const {

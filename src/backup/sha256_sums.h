@@ -2,6 +2,7 @@
 
 #include <map>
 #include <string>
+#include <string_view>
 
 namespace tramlet {
 
@@ -15,6 +16,11 @@ class Sha256Sums {
     // Merges with what the file holds and replaces it atomically.
     // Returns 0, or the errno of what failed.
     int Save() const;
+
+    // The entries of SHA256SUMS text, relative path -> digest, as sha256sum
+    // writes and reads them; a line without 64 hex digits in front of its
+    // name is none.
+    static std::map<std::string, std::string> Parse(std::string_view text);
 
   private:
     std::map<std::string, std::string> ReadExisting() const;

@@ -2,6 +2,7 @@
 
 #include "catalogue/storage_layout.h"
 
+#include <chrono>
 #include <cstdio>
 #include <limits>
 
@@ -60,6 +61,14 @@ class FieldReader {
 
 std::string ClipName::Stamp() const {
     return StartStamp(year, month, day, hour, minute, second);
+}
+
+bool ClipName::IsRealDate() const {
+    namespace chrono = std::chrono;
+    return month >= 1 && month <= 12 && day >= 1 && day <= 31 &&
+           chrono::year_month_day(chrono::year(year), chrono::month(static_cast<unsigned>(month)),
+                                  chrono::day(static_cast<unsigned>(day)))
+               .ok();
 }
 
 std::string ClipName::FileName() const {

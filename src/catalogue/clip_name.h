@@ -22,6 +22,8 @@ struct ClipName {
     bool IsUnfinished() const { return duration == 0; }
     bool HasValidChannel() const { return channel >= 1 && channel <= 4; }
     bool IsOnDate(int y, int m, int d) const { return year == y && month == m && day == d; }
+    // A day the calendar has: not month 13, not February 30th.
+    bool IsRealDate() const;
 
     std::string Stamp() const;     // YYYYMMDD-HHMMSS, names a recording
     std::string FileName() const;  // the full clip name

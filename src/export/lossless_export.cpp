@@ -1,5 +1,9 @@
 #include "export/lossless_export.h"
 
+#include <algorithm>
+#include <optional>
+#include <utility>
+
 #include "export/clip_reader.h"
 #include "export/export_clock.h"
 #include "export/mp4_output.h"
@@ -128,7 +132,44 @@ class ChannelExport {
     std::int64_t end_ = 0;
 };
 
+using PictureSize = std::pair<int, int>;
+
+// The picture size a clip's stream states; nothing when it cannot be read,
+// which the export itself then reports.
+std::optional<PictureSize> PictureSizeOf(const std::string& clip) {
+    ClipReader reader;
+    if (reader.Open(clip) < 0)
+        return std::nullopt;
+    return PictureSize{reader.Stream()->codecpar->width, reader.Stream()->codecpar->height};
+}
+
+// The channel's recordings by picture size, in the order the sizes first
+// appear: an MP4 states one size for its whole stream.
+std::vector<std::vector<const PlannedRecording*>> BySize(
+    const std::vector<const PlannedRecording*>& recordings, int channelIndex,
+    std::vector<std::optional<PictureSize>>& sizes) {
+    std::vector<std::vector<const PlannedRecording*>> groups;
+    for (const PlannedRecording* recording : recordings) {
+        const auto size = PictureSizeOf(recording->clips[static_cast<size_t>(channelIndex)]);
+        const auto group =
+            static_cast<size_t>(std::find(sizes.begin(), sizes.end(), size) - sizes.begin());
+        if (group == sizes.size()) {
+            sizes.push_back(size);
+            groups.emplace_back();
+        }
+        groups[group].push_back(recording);
+    }
+    return groups;
+}
+
 }  // namespace
+
+std::filesystem::path SizedOutput(const std::filesystem::path& output, int width, int height) {
+    std::filesystem::path sized = output;
+    sized.replace_filename(output.stem().string() + "-" + std::to_string(width) + "x" +
+                           std::to_string(height) + output.extension().string());
+    return sized;
+}
 
 ExportResult ExportChannel(const ExportRequest& request, const std::vector<PlannedRecording>& plan,
                            int channel, const std::filesystem::path& destination,
@@ -138,7 +179,18 @@ ExportResult ExportChannel(const ExportRequest& request, const std::vector<Plann
         if (!recording.clips[static_cast<size_t>(channel - 1)].empty())
             recordings.push_back(&recording);
     }
-    return ChannelExport(request, progress).Run(recordings, channel - 1, destination);
+    std::vector<std::optional<PictureSize>> sizes;
+    const auto groups = BySize(recordings, channel - 1, sizes);
+    ExportResult result;
+    for (size_t i = 0; i < groups.size() && result.error == ExportError::kNone; ++i) {
+        const std::filesystem::path output =
+            i == 0 || !sizes[i] ? destination
+                                : SizedOutput(destination, sizes[i]->first, sizes[i]->second);
+        ExportResult part = ChannelExport(request, progress).Run(groups[i], channel - 1, output);
+        part.written.insert(part.written.begin(), result.written.begin(), result.written.end());
+        result = std::move(part);
+    }
+    return result;
 }
 
 }  // namespace tramlet::exporter

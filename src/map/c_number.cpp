@@ -22,44 +22,45 @@ double ParseWithStrtod(std::string_view token) {
     return strtod_l(copy.c_str(), nullptr, CLocale());
 }
 
+}  // namespace
+
 // Plain decimals of up to 15 significant digits, the shape of every GPS value,
 // are exact as integer / power of ten: both operands are exact doubles, so the
 // one division rounds correctly, as a full parser would.
-bool ParseShortDecimal(std::string_view token, double& value) {
+size_t ReadPlainDecimal(std::string_view text, double& value) {
     static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                          1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-    size_t pos = token.size() > 0 && token[0] == '-' ? 1 : 0;
-    std::uint64_t mantissa = 0;
-    int digits = 0;
-    int fraction = -1;  // digits after the point, -1 before it
-    for (; pos < token.size(); ++pos) {
-        const char c = token[pos];
-        if (c >= '0' && c <= '9') {
-            mantissa = mantissa * 10 + static_cast<unsigned>(c - '0');
-            if (++digits > 15)
-                return false;
-            if (fraction >= 0)
-                ++fraction;
-        } else if (c == '.' && fraction < 0) {
-            fraction = 0;
-        } else {
-            return false;  // exponents, hex and trailing text take the full parser
-        }
+    const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    const bool negative = !text.empty() && text[0] == '-';
+    size_t pos = negative ? 1 : 0;
+    std::uint64_t mantissa = 0;  // wraps harmlessly past 19 digits, which are refused
+    const size_t integerStart = pos;
+    for (; pos < text.size() && isDigit(text[pos]); ++pos)
+        mantissa = mantissa * 10 + static_cast<unsigned>(text[pos] - '0');
+    size_t digits = pos - integerStart;
+    size_t fraction = 0;
+    if (pos < text.size() && text[pos] == '.') {
+        const size_t fractionStart = ++pos;
+        for (; pos < text.size() && isDigit(text[pos]); ++pos)
+            mantissa = mantissa * 10 + static_cast<unsigned>(text[pos] - '0');
+        fraction = pos - fractionStart;
+        digits += fraction;
     }
-    if (digits == 0)
-        return false;
-    value = static_cast<double>(mantissa) / kPowers[fraction < 0 ? 0 : fraction];
-    if (token[0] == '-')
+    if (digits == 0 || digits > 15)
+        return 0;
+    value = static_cast<double>(mantissa);
+    if (fraction > 0)
+        value /= kPowers[fraction];
+    if (negative)
         value = -value;
-    return true;
+    return pos;
 }
-
-}  // namespace
 
 double ParseCNumber(std::string_view token) {
     if (token.empty())
         return 0;
-    if (double value = 0; ParseShortDecimal(token, value))
+    // Exponents, hex and trailing text take the full parser.
+    if (double value = 0; ReadPlainDecimal(token, value) == token.size())
         return value;
     const bool plainStart =
         token[0] == '-' || token[0] == '.' || (token[0] >= '0' && token[0] <= '9');

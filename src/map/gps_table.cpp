@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -14,40 +15,74 @@
 namespace tramlet {
 namespace {
 
-constexpr int kTokensUsed = 5;
+constexpr int kValuesUsed = 4;
 // Keeps memory bounded on hostile logs: a line is read by its first 64 KiB,
 // far more than five numbers need; the rest of it is ignored, never taken for
 // a line of its own.
 constexpr size_t kMaxLineLength = 64 * 1024;
 
-bool IsSeparator(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+// strtok's view of a line: runs of separators split it, and it ends at a NUL.
+enum CharClass : std::uint8_t { kPart, kSeparator, kLineEnd };
+
+constexpr std::array<CharClass, 256> kClasses = [] {
+    std::array<CharClass, 256> classes{};
+    for (const unsigned char c : {' ', '\t', '\r', '\n'})
+        classes[c] = kSeparator;
+    classes[0] = kLineEnd;
+    return classes;
+}();
+
+CharClass ClassOf(char c) {
+    return kClasses[static_cast<unsigned char>(c)];
 }
 
-// strtok's view of a line: runs of separators split it, and it ends at a NUL.
-int SplitTokens(std::string_view line, std::array<std::string_view, kTokensUsed>& tokens) {
-    if (const void* nul = std::memchr(line.data(), '\0', line.size())) {
-        line = line.substr(0, static_cast<size_t>(static_cast<const char*>(nul) - line.data()));
+class Tokens {
+  public:
+    explicit Tokens(std::string_view line) : line_(line) {}
+
+    // Skips to the next token; false at the end of the line.
+    bool Next() {
+        while (pos_ < line_.size() && ClassOf(line_[pos_]) == kSeparator)
+            ++pos_;
+        return pos_ < line_.size() && ClassOf(line_[pos_]) == kPart;
     }
-    int count = 0;
-    size_t pos = 0;
-    while (count < kTokensUsed) {
-        while (pos < line.size() && IsSeparator(line[pos]))
-            ++pos;
-        if (pos == line.size())
-            break;
-        const size_t start = pos;
-        while (pos < line.size() && !IsSeparator(line[pos]))
-            ++pos;
-        tokens[count++] = line.substr(start, pos - start);
+
+    std::string_view Take() {
+        const size_t start = pos_;
+        while (pos_ < line_.size() && ClassOf(line_[pos_]) == kPart)
+            ++pos_;
+        return line_.substr(start, pos_ - start);
     }
-    return count;
-}
+
+    // The token as a number. A plain decimal, the shape of nearly every
+    // value, is read as its end is found.
+    double TakeNumber() {
+        double value = 0;
+        const size_t plain = ReadPlainDecimal(line_.substr(pos_), value);
+        if (plain > 0 && (pos_ + plain == line_.size() || ClassOf(line_[pos_ + plain]) != kPart)) {
+            pos_ += plain;
+            return value;
+        }
+        return ParseCNumber(Take());
+    }
+
+  private:
+    std::string_view line_;
+    size_t pos_ = 0;
+};
 
 // The time token as three numbers of at most two characters each (a sign
 // counts toward the width, as in a formatted read). Fewer than three numbers
 // is not a time.
 bool ParseTimeToken(std::string_view token, int& secondOfDay) {
+    const auto digit = [&token](size_t i) { return static_cast<unsigned>(token[i] - '0'); };
+    if (token.size() == 6 && digit(0) < 10 && digit(1) < 10 && digit(2) < 10 && digit(3) < 10 &&
+        digit(4) < 10 && digit(5) < 10) {
+        // The recorder's own shape, HHMMSS, at once.
+        secondOfDay = static_cast<int>((digit(0) * 10 + digit(1)) * 3600 +
+                                       (digit(2) * 10 + digit(3)) * 60 + digit(4) * 10 + digit(5));
+        return true;
+    }
     size_t pos = 0;
     int parts[3];
     for (int& part : parts) {
@@ -107,40 +142,62 @@ class GpsTable::LineReader {
     std::string partial_;
 };
 
+bool IsPossibleFix(const GpsEntry& e) {
+    // Written so that NaN fails every comparison.
+    return e.value1 >= -90 && e.value1 <= 90 && e.value2 >= -180 && e.value2 <= 180 &&
+           e.value3 >= 0 && e.value3 <= kMaxSpeedKmh && std::isfinite(e.value4);
+}
+
 GpsTable::GpsTable() : entries_(kSecondsPerDay) {}
 
 void GpsTable::ClearGpsTable() {
     std::fill(entries_.begin(), entries_.end(), GpsEntry{});
+    lastLoad_ = GpsLoadReport{};
 }
 
+// A later line for the same second overwrites the values it carries; the
+// second is judged as it would then stand, and a line that would make it
+// impossible changes nothing.
 void GpsTable::StoreLine(std::string_view line) {
-    std::array<std::string_view, kTokensUsed> tokens;
-    const int count = SplitTokens(line.substr(0, kMaxLineLength), tokens);
+    Tokens tokens(line.substr(0, kMaxLineLength));
+    if (!tokens.Next())
+        return;
+    ++lastLoad_.lines;
     int second = 0;
-    if (count == 0 || !ParseTimeToken(tokens[0], second))
+    if (!ParseTimeToken(tokens.Take(), second) || second < 0 || second >= kSecondsPerDay) {
+        ++lastLoad_.skipped;
         return;
-    if (second < 0 || second >= kSecondsPerDay)
+    }
+    GpsEntry entry = entries_[second];
+    double* const values[kValuesUsed] = {&entry.value1, &entry.value2, &entry.value3,
+                                         &entry.value4};
+    for (int i = 0; i < kValuesUsed && tokens.Next(); ++i)
+        *values[i] = tokens.TakeNumber();
+    if (!IsPossibleFix(entry)) {
+        ++lastLoad_.skipped;
         return;
-    GpsEntry& entry = entries_[second];
+    }
+    if (!entry.present)
+        ++lastLoad_.fixes;
     entry.present = 1;
-    double* const values[] = {&entry.value1, &entry.value2, &entry.value3, &entry.value4};
-    for (int i = 1; i < count; ++i)
-        *values[i - 1] = ParseCNumber(tokens[i]);
+    entries_[second] = entry;
 }
 
-void GpsTable::LoadGpsText(std::string_view text) {
+GpsLoadReport GpsTable::LoadGpsText(std::string_view text) {
     ClearGpsTable();
     LineReader reader(*this);
     reader.Feed(text);
     reader.Finish();
+    lastLoad_.read = true;
+    return lastLoad_;
 }
 
-void GpsTable::LoadGpsLog(std::string_view dataRoot, int year, int month, int day) {
+GpsLoadReport GpsTable::LoadGpsLog(std::string_view dataRoot, int year, int month, int day) {
     ClearGpsTable();
     const std::string path = GpsLogPath(dataRoot, year, month, day);
     std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
     if (!file)
-        return;
+        return lastLoad_;
     LineReader reader(*this);
     std::vector<char> block(1 << 16);
     size_t got = 0;
@@ -149,6 +206,8 @@ void GpsTable::LoadGpsLog(std::string_view dataRoot, int year, int month, int da
     }
     // A read error ends the log; what was read so far stays.
     reader.Finish();
+    lastLoad_.read = !std::ferror(file.get());
+    return lastLoad_;
 }
 
 const GpsEntry& GpsTable::FindGpsFix(int secondOfDay) const {

@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <ctime>
 #include <map>
+#include <string>
 #include <system_error>
 #include <utility>
 #include <vector>
@@ -37,8 +38,8 @@ constexpr char kSchemaLocations[] =
     "https://www8.garmin.com/xmlschemas/TrackPointExtensionv2.xsd";
 
 struct TrackPoint {
-    double latitude = 0;
-    double longitude = 0;
+    std::string latitude;  // as written
+    std::string longitude;
     std::optional<double> metresPerSecond;
     std::int64_t moment = 0;  // seconds since 1970, UTC
 };
@@ -63,8 +64,12 @@ std::map<int, int> RecordingSpans(const GpxRequest& request) {
         if (!clip || !clip->IsOnDate(date.year, date.month, date.day))
             continue;
         const int start = clip->StartSecond();
+        // In 64 bits: a duration field near the int range must not wrap the
+        // recording's end round to before its start.
+        const auto clipEnd = static_cast<int>(
+            std::min<std::int64_t>(std::int64_t{start} + clip->duration, GpsTable::kSecondsPerDay));
         int& end = spans.try_emplace(start, start).first->second;
-        end = std::max(end, start + clip->duration);
+        end = std::max(end, clipEnd);
     }
     return spans;
 }
@@ -83,18 +88,37 @@ std::optional<std::int64_t> UtcMoment(const GpxRequest& request, int second) {
            *request.utcOffset;
 }
 
-// A schema-valid position only: a log line that lost its numbers must not
-// make the whole file unreadable to strict tools.
+double ValueOf(const std::string& text) {
+    double value = 0;
+    std::from_chars(text.data(), text.data() + text.size(), value);
+    return value;
+}
+
+// Latitude and longitude as written, within GPX 1.1's [-90, 90] and
+// [-180, 180): strict readers reject a whole file for one value outside.
+// The values are judged after rounding to the written six decimals, and a
+// longitude that rounds to 180 is written as -180, the same meridian.
+std::optional<std::pair<std::string, std::string>> GpxPosition(double latitude, double longitude) {
+    std::string lat = CoordinateText(latitude);
+    std::string lon = CoordinateText(longitude);
+    if (!std::isfinite(latitude) || !std::isfinite(longitude) || std::abs(ValueOf(lat)) > 90)
+        return std::nullopt;
+    if (ValueOf(lon) == 180)
+        lon = CoordinateText(-180);
+    if (ValueOf(lon) < -180 || ValueOf(lon) >= 180)
+        return std::nullopt;
+    return std::pair{std::move(lat), std::move(lon)};
+}
+
 std::optional<TrackPoint> PointAt(const GpxRequest& request, const GpsTable& gps, int second) {
     const GpsEntry* fix = gps.FixAt(second);
-    if (!fix || !std::isfinite(fix->value1) || !std::isfinite(fix->value2) ||
-        std::abs(fix->value1) > 90 || fix->value2 < -180 || fix->value2 >= 180) {
+    const auto position = fix ? GpxPosition(fix->value1, fix->value2) : std::nullopt;
+    if (!position)
         return std::nullopt;
-    }
     const auto moment = UtcMoment(request, second);
     if (!moment)
         return std::nullopt;
-    TrackPoint point{fix->value1, fix->value2, std::nullopt, *moment};
+    TrackPoint point{position->first, position->second, std::nullopt, *moment};
     if (std::isfinite(fix->value3) && fix->value3 >= 0)
         point.metresPerSecond = fix->value3 / 3.6;
     return point;
@@ -142,11 +166,10 @@ std::string TrackName(const CalendarDate& date) {
 }
 
 bool WritePoint(xmlTextWriterPtr w, const TrackPoint& point) {
-    bool ok =
-        xmlTextWriterStartElement(w, Xml("trkpt")) >= 0 &&
-        xmlTextWriterWriteAttribute(w, Xml("lat"), Xml(CoordinateText(point.latitude))) >= 0 &&
-        xmlTextWriterWriteAttribute(w, Xml("lon"), Xml(CoordinateText(point.longitude))) >= 0 &&
-        xmlTextWriterWriteElement(w, Xml("time"), Xml(UtcText(point.moment))) >= 0;
+    bool ok = xmlTextWriterStartElement(w, Xml("trkpt")) >= 0 &&
+              xmlTextWriterWriteAttribute(w, Xml("lat"), Xml(point.latitude)) >= 0 &&
+              xmlTextWriterWriteAttribute(w, Xml("lon"), Xml(point.longitude)) >= 0 &&
+              xmlTextWriterWriteElement(w, Xml("time"), Xml(UtcText(point.moment))) >= 0;
     if (ok && point.metresPerSecond) {
         ok = xmlTextWriterStartElement(w, Xml("extensions")) >= 0 &&
              xmlTextWriterStartElement(w, Xml("gpxtpx:TrackPointExtension")) >= 0 &&

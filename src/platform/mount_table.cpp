@@ -58,12 +58,18 @@ std::string DecodeHexEscapes(std::string_view text) {
     return out;
 }
 
-std::vector<std::string> SplitFields(const std::string& line) {
+// Fields are separated by spaces alone: the kernel escapes space, tab,
+// newline and backslash in what it prints, and no other byte, so a label
+// holding a vertical tab or a carriage return is part of its field.
+std::vector<std::string> SplitFields(std::string_view line) {
     std::vector<std::string> fields;
-    std::istringstream in(line);
-    std::string field;
-    while (in >> field)
-        fields.push_back(field);
+    size_t start = 0;
+    while (start < line.size()) {
+        const size_t end = std::min(line.find(' ', start), line.size());
+        if (end > start)
+            fields.emplace_back(line.substr(start, end - start));
+        start = end + 1;
+    }
     return fields;
 }
 
@@ -85,9 +91,12 @@ std::vector<MountedVolume> ParseMountInfo(std::string_view mountInfo) {
     std::string line;
     while (std::getline(lines, line)) {
         // id parent major:minor root mount-point options [optional...] - type source super
+        constexpr long kFirstOptional = 6;
         const std::vector<std::string> fields = SplitFields(line);
-        const auto separator = std::find(fields.begin(), fields.end(), "-");
-        if (fields.size() < 5 || separator == fields.end() || fields.end() - separator < 3)
+        if (fields.size() < kFirstOptional + 3)
+            continue;
+        const auto separator = std::find(fields.begin() + kFirstOptional, fields.end(), "-");
+        if (separator == fields.end() || fields.end() - separator < 3)
             continue;
         const std::string& type = *(separator + 1);
         const std::string& source = *(separator + 2);

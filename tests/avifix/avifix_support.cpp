@@ -270,6 +270,13 @@ std::shared_ptr<MemoryFileData> MemoryFileSystem::Get(const std::string& path) c
     return it == files_.end() ? nullptr : it->second;
 }
 
+std::optional<uint64_t> MemoryFileSystem::SizeOf(const std::string& path) {
+    const auto data = Get(path);
+    if (!data)
+        return std::nullopt;
+    return std::max<uint64_t>(data->bytes.size(), data->virtualSize);
+}
+
 std::optional<FolderId> MemoryFileSystem::IdentifyFolder(const std::string&) {
     return pulled_ ? std::nullopt : std::optional(FolderId{1, 1});
 }

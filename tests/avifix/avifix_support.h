@@ -125,6 +125,7 @@ class MemoryFileSystem final : public ClipFileSystem {
     std::vector<std::string> FindFiles(const std::string& pathPattern) override;
     std::unique_ptr<ClipFile> OpenForUpdate(const std::string& path, std::string* error) override;
     bool Exists(const std::string& path) override { return Find(path) != files_.end(); }
+    std::optional<uint64_t> SizeOf(const std::string& path) override;
     RenameStatus RenameNoReplace(const std::string& from, const std::string& to,
                                  std::string* error) override;
     void SyncDirectory(const std::string&) override {}
@@ -153,6 +154,7 @@ class PowerCutFileSystem final : public ClipFileSystem {
     }
     std::unique_ptr<ClipFile> OpenForUpdate(const std::string& path, std::string* error) override;
     bool Exists(const std::string& path) override { return inner_.Exists(path); }
+    std::optional<uint64_t> SizeOf(const std::string& path) override { return inner_.SizeOf(path); }
     RenameStatus RenameNoReplace(const std::string& from, const std::string& to,
                                  std::string* error) override;
     void SyncDirectory(const std::string&) override {}

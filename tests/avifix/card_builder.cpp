@@ -1,5 +1,7 @@
 #include "card_builder.h"
 
+#include <algorithm>
+
 namespace tramlet::avifix::test {
 
 Bytes UnclosedClip(int frames, uint32_t dwRate, bool fourByte, uint32_t seed) {
@@ -10,11 +12,30 @@ Bytes UnclosedClip(int frames, uint32_t dwRate, bool fourByte, uint32_t seed) {
 }
 
 Bytes FinishedClip(uint32_t totalFrames, uint32_t dwRate) {
-    AviWriter w(FinishedHeader(totalFrames, dwRate));
-    for (const Bytes& f : SimpleStream(3))
-        w.Chunk("00dc", f);
-    w.Chunk("idx1", Bytes(48, 0));
-    return w.Data();
+    const uint32_t stored = totalFrames <= kMostFramesStored ? totalFrames : 3;
+    AviWriter w(Header{});
+    Bytes index;
+    for (const Bytes& f : SimpleStream(static_cast<int>(stored))) {
+        uint8_t entry[16] = {'0', '0', 'd', 'c'};
+        StoreLe32(entry + 8, static_cast<uint32_t>(w.Chunk("00dc", f)));
+        StoreLe32(entry + 12, static_cast<uint32_t>(f.size()));
+        index.insert(index.end(), entry, entry + 16);
+    }
+    HeaderValues v;
+    v.frameCount = totalFrames;
+    v.indexPosition = static_cast<uint32_t>(w.Data().size());
+    w.Chunk("idx1", index);
+    v.fileEnd = static_cast<uint32_t>(w.Data().size());
+    Header h = BuildHeader(v);
+    StoreLe32(h.data() + kRateOffset, dwRate);
+    Bytes clip = w.Data();
+    std::copy(h.begin(), h.end(), clip.begin());
+    return clip;
+}
+
+Bytes CutShort(Bytes clip, size_t keep) {
+    clip.resize(keep);
+    return clip;
 }
 
 MemoryFileSystem MakeCard() {
@@ -60,6 +81,9 @@ MemoryFileSystem MakeCard() {
     fs.Put(VideoPath("notes.avi"), UnclosedClip(30));
     fs.Put(VideoPath("20240105-120000-1-0.avi"), Bytes(100, 0x11));
     fs.Put(VideoPath("20240105-120000-2-0.avi"), Bytes(300, 0x11));
+    const Bytes finished = FinishedClip(60, 30000);
+    fs.Put(VideoPath("20240105-140000-1-2.avi"), CutShort(finished, finished.size() * 2 / 3));
+    fs.Put(VideoPath("20240105-140000-2-2.avi"), CutShort(finished, 250));
     fs.Put(kRoot + "gps/20240105.gps", Bytes{'x'});
     return fs;
 }

@@ -77,18 +77,72 @@ TEST(RepairClip, UnclosedClipIsRebuiltAndRenamedWhateverItsName) {
     EXPECT_EQ(At(b, 48), 95u);
 }
 
-TEST(RepairClip, FinishedWithRateZeroOrAnImpossibleFrameCountKeepsItsName) {
-    for (const uint32_t frames : {1800u, 0x80000000u, 0xFFFFFFFFu}) {
-        MemoryFileSystem fs;
-        fs.Put(VideoPath("20120305-142233-1-0.avi"),
-               FinishedClip(frames, frames == 1800 ? 0 : 30000));
-        const auto before = fs.Snapshot();
-        const ClipReport r = RepairClip(kRoot, "20120305-142233-1-0.avi", On(fs));
-        EXPECT_EQ(r.duration, 0) << frames;
-        EXPECT_EQ(r.action, ClipAction::LeftAlone) << frames;
-        EXPECT_EQ(fs.Snapshot(), before) << frames;
+TEST(RepairClip, FinishedWithRateZeroKeepsItsName) {
+    MemoryFileSystem fs;
+    fs.Put(VideoPath("20120305-142233-1-0.avi"), FinishedClip(1800, 0));
+    const auto before = fs.Snapshot();
+    const ClipReport r = RepairClip(kRoot, "20120305-142233-1-0.avi", On(fs));
+    EXPECT_EQ(r.duration, 0);
+    EXPECT_EQ(r.action, ClipAction::LeftAlone);
+    EXPECT_EQ(fs.Snapshot(), before);
+}
+
+// A finished clip whose header or index claims more than the file holds is
+// rebuilt from what is there, or left as it is when no whole frame remains;
+// its name never claims more than its frames.
+struct CutShortCase {
+    const char* what;
+    std::string name;
+    Bytes clip;
+    ClipAction action;
+    std::string after;  // the name it ends with
+    bool bytesKept;
+};
+
+void PrintTo(const CutShortCase& c, std::ostream* os) {
+    *os << c.what;
+}
+
+class CutShortClip : public testing::TestWithParam<CutShortCase> {};
+
+TEST_P(CutShortClip, IsNeverNamedLongerThanItsFrames) {
+    const CutShortCase& c = GetParam();
+    MemoryFileSystem fs;
+    fs.Put(VideoPath(c.name), c.clip);
+    const ClipReport r = RepairClip(kRoot, c.name, On(fs));
+    EXPECT_EQ(r.kind, ClipKind::CutShort);
+    EXPECT_EQ(r.action, c.action) << r.reason;
+    const auto files = fs.Snapshot();
+    ASSERT_EQ(files.size(), 1u);
+    const auto& [path, bytes] = *files.begin();
+    EXPECT_EQ(path, VideoPath(c.after)) << r.reason;
+    EXPECT_EQ(bytes == c.clip, c.bytesKept);
+    if (!c.bytesKept) {
+        EXPECT_EQ(At(bytes, 4) + 8, bytes.size());
+        EXPECT_EQ(At(bytes, 48), static_cast<uint32_t>(r.frames));
     }
 }
+
+const Bytes kTenSeconds = FinishedClip(300, 30000);
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CutShortClip,
+    testing::Values(CutShortCase{"300 bytes left", "20120305-142233-1-0.avi",
+                                 CutShort(kTenSeconds, 300), ClipAction::LeftAlone,
+                                 "20120305-142233-1-0.avi", true},
+                    CutShortCase{"300 bytes left of a named clip", "20120305-142233-1-10.avi",
+                                 CutShort(kTenSeconds, 300), ClipAction::LeftAlone,
+                                 "20120305-142233-1-0.avi", true},
+                    CutShortCase{"half its frames left", "20120305-142233-1-0.avi",
+                                 CutShort(kTenSeconds, kTenSeconds.size() / 2),
+                                 ClipAction::Repaired, "20120305-142233-1-5.avi", false},
+                    CutShortCase{"half its frames left, named", "20120305-142233-1-10.avi",
+                                 CutShort(kTenSeconds, kTenSeconds.size() / 2),
+                                 ClipAction::Repaired, "20120305-142233-1-5.avi", false},
+                    CutShortCase{"a count of frames no clip holds", "20120305-142233-1-0.avi",
+                                 FinishedClip(0x80000000u, 30000), ClipAction::Repaired,
+                                 "20120305-142233-1-0.avi", false}),
+    [](const auto& info) { return std::to_string(info.index); });
 
 TEST(RepairClip, AClipShorterThanASecondIsRebuiltButKeepsItsName) {
     MemoryFileSystem fs;
@@ -275,7 +329,7 @@ TEST(RepairPass, VisitsEveryAviAndReportsProgress) {
     };
     cb.filePercent = [&](int) { ++percents; };
     const PassReport pass = RunRepairPass(kRoot, On(fs), cb);
-    EXPECT_EQ(total, 16u);
+    EXPECT_EQ(total, 18u);
     ASSERT_EQ(indices.size(), total);
     for (size_t i = 0; i < indices.size(); ++i)
         EXPECT_EQ(indices[i], i);
@@ -320,10 +374,11 @@ TEST(RepairPass, RepairsTheCardAsThePartsSay) {
           "20240105-080000-4-1.avi", "20240105-090000-1-1.avi", "20240105-090000-2-1.avi",
           "20240105-090000-3-60.avi", "20240105-090000-4-0.avi", "20240105-100000-1-1.avi",
           "20240105-100000-2-0.avi", "20240105-100000-2-2.avi", "20240105-110000-1-60.avi",
-          "notes.avi", "20240105-120000-1-0.avi", "20240105-120000-2-0.avi"}) {
+          "notes.avi", "20240105-120000-1-0.avi", "20240105-120000-2-0.avi",
+          "20240105-140000-1-1.avi", "20240105-140000-2-0.avi"}) {
         EXPECT_TRUE(fs.Exists(VideoPath(name))) << name;
     }
-    EXPECT_EQ(fs.Snapshot().size(), 16u);
+    EXPECT_EQ(fs.Snapshot().size(), 18u);
 }
 
 }  // namespace

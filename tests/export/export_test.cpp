@@ -166,6 +166,30 @@ TEST_F(ExportTest, AChannelMissingFromARecordingIsADarkCell) {
     EXPECT_GT(mean(1, 1), mean(0, 1) + 20);  // channel 4 shows its picture
 }
 
+TEST_F(ExportTest, EachPictureSizeOfAChannelGetsAFileOfItsOwn) {
+    test::TempDir mixed;
+    for (const char* recording :
+         {"--start 20261203-081200 --size 160x96", "--start 20261203-081210 --size 192x112",
+          "--start 20261203-081220 --size 160x96"}) {
+        ASSERT_EQ(std::system((std::string(TRAMLET_SIMCARD) + " -q --channels 1 --duration 2 " +
+                               recording + " " + mixed.Root())
+                                  .c_str()),
+                  0);
+    }
+    ExportRequest request = Request(ExportMode::kEach, At(8, 12, 0), At(8, 13, 0), {1});
+    request.dataRoot = mixed.Root();
+    request.date = {2026, 12, 3};
+    const ExportResult result = ExportVideo(request, {});
+    ASSERT_EQ(result.error, ExportError::kNone) << result.detail;
+    const fs::path first = out.Path() / "drive-ch1.mp4";
+    const fs::path second = out.Path() / "drive-ch1-192x112.mp4";
+    EXPECT_EQ(result.written, (std::vector<fs::path>{first, second}));
+    EXPECT_EQ(Probe(first, "stream=width,height"), "160\n96\n");
+    EXPECT_EQ(Probe(second, "stream=width,height"), "192\n112\n");
+    EXPECT_EQ(FrameHashes(first).size(), 120u);
+    EXPECT_EQ(FrameHashes(second).size(), 60u);
+}
+
 TEST_F(ExportTest, FailuresLeaveNothingBehindAndSayWhy) {
     std::atomic<bool> cancel{false};
     ExportCallbacks cancelling;

@@ -15,6 +15,7 @@ struct LineCase {
     std::string text;
     int second;  // entry to look at
     GpsEntry expected;
+    int skipped = 0;  // lines that stored nothing
 };
 
 void PrintTo(const LineCase& c, std::ostream* os) {
@@ -26,7 +27,9 @@ class GpsLineTest : public testing::TestWithParam<LineCase> {};
 TEST_P(GpsLineTest, StoresWhatTheLinesCarry) {
     const LineCase& c = GetParam();
     GpsTable table;
-    table.LoadGpsText(c.text);
+    const GpsLoadReport report = table.LoadGpsText(c.text);
+    EXPECT_EQ(report.skipped, c.skipped);
+    EXPECT_EQ(report.fixes, table.FixCount());
     const GpsEntry& e = table.FindGpsFix(c.second);
     EXPECT_EQ(e.present, c.expected.present);
     EXPECT_DOUBLE_EQ(e.value1, c.expected.value1);
@@ -47,22 +50,32 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"100000 1 2 3 4\n100000 5 6\n", 36000, {1, 3, 4, 5, 6}},
         // Only the sum is tested: 10:75:00 is 40500.
         LineCase{"107500 1 2 3 4\n", 40500, {1, 3, 4, 1, 2}},
-        LineCase{"235960 1 2 3 4\n", 0, {0, 0, 0, 0, 0}},
+        LineCase{"235960 1 2 3 4\n", 0, {0, 0, 0, 0, 0}, 1},
         LineCase{"235959 1 2 3 4", 86399, {1, 3, 4, 1, 2}},
         // atof rules: the leading number, 0 when there is none.
-        LineCase{"100000 12.5abc north -7 +2e1\n", 36000, {1, -7, 20, 12.5, 0}},
-        LineCase{"100000 0x10 .5 -.25 1e999\n", 36000, {1, -0.25, HUGE_VAL, 16, 0.5}},
+        LineCase{"100000 12.5abc north 7 +2e1\n", 36000, {1, 7, 20, 12.5, 0}},
+        LineCase{"100000 0x10 .5 .25 -1e1\n", 36000, {1, 0.25, -10, 16, 0.5}},
         // A time token that is not three numbers skips its line.
-        LineCase{"10:00:00 1 2 3 4\n", 36000, {0, 0, 0, 0, 0}},
-        LineCase{"1000 1 2 3 4\n", 600, {0, 0, 0, 0, 0}},
-        LineCase{"-10000 1 2 3 4\n", 0, {0, 0, 0, 0, 0}},
+        LineCase{"10:00:00 1 2 3 4\n", 36000, {0, 0, 0, 0, 0}, 1},
+        LineCase{"1000 1 2 3 4\n", 600, {0, 0, 0, 0, 0}, 1},
+        LineCase{"-10000 1 2 3 4\n", 0, {0, 0, 0, 0, 0}, 1},
+        // Values no place and no car can have are no fix: the second stays
+        // empty, or keeps what an earlier line stored.
+        LineCase{"100000 99.999 999.9 10 10\n", 36000, {0, 0, 0, 0, 0}, 1},
+        LineCase{"100000 -90.0001 0 0 0\n100000 0 180.5\n100000 0 -181\n", 36000, {}, 3},
+        LineCase{"100000 1 2 -0.5\n100000 1 2 400.01\n", 36000, {0, 0, 0, 0, 0}, 2},
+        LineCase{"100000 nan 2\n100000 1 inf\n100000 1 2 3 1e999\n", 36000, {}, 3},
+        LineCase{"100000 90 -180 400 -7\n", 36000, {1, 400, -7, 90, -180}},
+        LineCase{"100000 -90 180 0\n", 36000, {1, 0, 0, -90, 180}},
+        LineCase{"100000 1 2 3 4\n100000 500 6\n", 36000, {1, 3, 4, 1, 2}, 1},
+        LineCase{"100000 1 2 -5\n100000 5 6\n", 36000, {1, 0, 0, 5, 6}, 1},
         // Text after a NUL byte is not part of the line.
         LineCase{std::string("100000 1\0 2 3 4\n", 16), 36000, {1, 0, 0, 1, 0}}));
 
 TEST(GpsTable, AnOverlongLineStaysOneLine) {
     // The tail of a long line must not be read as a fix of its own.
     std::string log = "100000 1 2 3 4 " + std::string(300, 'x') + " 120000 9 9 9 9\n";
-    log += "100001 " + std::string(5'000'000, '7') + " 5\n";
+    log += "100001 " + std::string(5'000'000, '0') + "1 5\n";
     GpsTable table;
     table.LoadGpsText(log);
     EXPECT_EQ(table.FindGpsFix(43200).present, 0);
@@ -70,7 +83,7 @@ TEST(GpsTable, AnOverlongLineStaysOneLine) {
     const GpsEntry& longFix = table.FindGpsFix(36001);
     EXPECT_EQ(longFix.present, 1);
     // Read by its first 64 KiB, so memory stays bounded.
-    EXPECT_EQ(longFix.value1, HUGE_VAL);
+    EXPECT_EQ(longFix.value1, 0);
     EXPECT_EQ(longFix.value2, 0);
 }
 
@@ -101,11 +114,17 @@ TEST(GpsTable, LookupPastTheLastFixFallsBackToMidnight) {
 
 TEST(GpsTable, LoadingADayWithoutALogForgetsTheDayBefore) {
     test::TempDir card;
-    card.Write("gps/20120305.gps", "142305 37.566500 126.978000 45 180\n");
+    card.Write("gps/20120305.gps", "142305 37.566500 126.978000 45 180\n\n \r\n142306 x\n");
     GpsTable table;
-    table.LoadGpsLog(card.Root(), 2012, 3, 5);
+    const GpsLoadReport day = table.LoadGpsLog(card.Root(), 2012, 3, 5);
+    EXPECT_TRUE(day.read);
+    EXPECT_EQ(day.lines, 2);
+    EXPECT_EQ(day.fixes, 2);
     EXPECT_EQ(table.FindGpsFix(51785).present, 1);
-    table.LoadGpsLog(card.Root(), 2012, 3, 6);
+    const GpsLoadReport none = table.LoadGpsLog(card.Root(), 2012, 3, 6);
+    EXPECT_FALSE(none.read);
+    EXPECT_EQ(none.lines, 0);
+    EXPECT_EQ(table.LastLoad().fixes, 0);
     EXPECT_EQ(table.FindGpsFix(51785).present, 0);
     EXPECT_EQ(table.FindGpsFix(0).present, 0);
 }

@@ -146,6 +146,27 @@ INSTANTIATE_TEST_SUITE_P(Failures, GpxFailureTest,
                                                      GpxError::kWriteFailed, EISDIR}),
                          [](const auto& info) { return info.param.name; });
 
+// Fixes at the edges of what GPX 1.1 allows, judged as written, in a clip
+// whose duration field is near the int range: its end must not wrap round
+// to before its start.
+TEST(GpxEdges, EveryFixIsWrittenWithinGpxRanges) {
+    test::TempDir card;
+    test::TempDir out;
+    card.Write("video/20261203-235957-1-2147483647.avi", "");
+    card.Write("gps/20261203.gps",
+               "235957 37 179.9999996 10 0\n235958 -90 -180 0 0\n235959 90 -179.9999996 0 0\n");
+    const fs::path file = out.Path() / "edges.gpx";
+    const GpxResult result = WriteDayGpx({card.Root(), {2026, 12, 3}, 0, 86400, 0, file.string()});
+    ASSERT_EQ(result.error, GpxError::kNone) << result.message;
+    EXPECT_EQ(result.points, 3);
+    const std::string text = ReadFile(file);
+    for (const char* point :
+         {R"(lat="37.000000" lon="-180.000000")", R"(lat="-90.000000" lon="-180.000000")",
+          R"(lat="90.000000" lon="-180.000000")"}) {
+        EXPECT_NE(text.find(point), std::string::npos) << point << "\n" << text;
+    }
+}
+
 TEST_F(GpxWriterTest, NumbersKeepTheirPointUnderADecimalCommaLocale) {
     const std::string saved = std::setlocale(LC_NUMERIC, nullptr);
     if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8"))

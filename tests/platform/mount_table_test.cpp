@@ -29,6 +29,17 @@ TEST(MountTable, ListsBlockDeviceMountsInPathOrder) {
     EXPECT_EQ(volumes[3], (MountedVolume{"/media/u/STICK", "/dev/sdb1", "", 91}));
 }
 
+TEST(MountTable, FieldsAreSplitOnSpacesAlone) {
+    // The kernel escapes only space, tab, newline and backslash: other
+    // white space in a label is part of the mount point, and cannot make up
+    // a file-system type and device of its own.
+    const std::vector<MountedVolume> volumes = ParseMountInfo(
+        "96 30 8:49 / /media/u/QM\vCARD\r\f rw - vfat /dev/sdd1 rw\n"
+        "97 30 7:3 / /media/u/x\v-\vvfat\v/dev/sde1 ro - squashfs /dev/loop3 ro\n");
+    ASSERT_EQ(volumes.size(), 1u);
+    EXPECT_EQ(volumes[0], (MountedVolume{"/media/u/QM\vCARD\r\f", "/dev/sdd1", "", 96}));
+}
+
 TEST(MountTable, ReadsLabelsFromLinks) {
     test::TempDir dir;
     dir.Write("dev/sdc1", "");

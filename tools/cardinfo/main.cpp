@@ -1,21 +1,43 @@
 // Lists what a memory card holds: each day's recordings with their channels
 // and lengths, clips still unfinished, and the days that have a GPS log.
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <map>
+#include <memory>
+#include <set>
 #include <string>
 
 #include "catalogue/clip_name.h"
 #include "catalogue/folder_listing.h"
 #include "catalogue/storage_layout.h"
+#include "command_line.h"
 #include "map/gps_table.h"
 
 namespace {
 
 using namespace tramlet;
 
+const char kHelp[] =
+    R"(usage: tramlet-cardinfo [DATA_ROOT]
+
+Lists what a memory card (or a folder laid out like one) at DATA_ROOT holds,
+by default the current folder: for each day its recordings with their start,
+length in seconds, channels and the GPS position at their start, the clips
+still unfinished, the GPS fixes of the day's log and the log lines skipped
+(no time of day, or values no place and no car can have).
+
+  -h, --help  this text
+
+exit status: 0 listed, 1 the folder cannot be read, 2 usage error.
+)";
+
 struct Recording {
     int duration = 0;  // from the first clip listed
-    std::string channels;
+    std::set<int> channels;
 };
 
 struct Day {
@@ -31,7 +53,7 @@ std::map<int, Day> ReadDays(const std::string& root) {
     std::map<int, Day> days;
     for (const std::string& name : FindFiles(AllClipsPattern(root))) {
         const auto clip = ParseClipName(name);
-        if (!clip || !clip->HasValidChannel())
+        if (!clip || !clip->HasValidChannel() || !clip->IsRealDate())
             continue;
         Day& day = days[DateKey(*clip)];
         if (clip->IsUnfinished()) {
@@ -41,35 +63,65 @@ std::map<int, Day> ReadDays(const std::string& root) {
         Recording& rec = day.recordings[clip->StartSecond()];
         if (rec.channels.empty())
             rec.duration = clip->duration;
-        rec.channels += std::to_string(clip->channel);
+        rec.channels.insert(clip->channel);
     }
     return days;
+}
+
+std::string GpsSummary(const std::string& root, int y, int m, int d, const GpsLoadReport& log) {
+    struct stat st;
+    if (!log.read) {
+        return ::stat(GpsLogPath(root, y, m, d).c_str(), &st) == 0 ? "GPS log unreadable"
+                                                                   : "no GPS log";
+    }
+    return "GPS fixes: " + std::to_string(log.fixes) +
+           ", lines skipped: " + std::to_string(log.skipped);
 }
 
 void PrintDay(const std::string& root, int key, const Day& day) {
     const int y = key / 10000, m = key / 100 % 100, d = key % 100;
     GpsTable& gps = TheGpsTable();
-    gps.LoadGpsLog(root, y, m, d);
-    std::printf("%04d-%02d-%02d  %zu recordings, %d unfinished clips, GPS fixes: %d\n", y, m, d,
-                day.recordings.size(), day.unfinished, gps.FixCount());
+    const GpsLoadReport log = gps.LoadGpsLog(root, y, m, d);
+    std::printf("%04d-%02d-%02d  %zu recordings, %d unfinished clips, %s\n", y, m, d,
+                day.recordings.size(), day.unfinished, GpsSummary(root, y, m, d, log).c_str());
     for (const auto& [start, rec] : day.recordings) {
+        std::string channels;
+        for (const int channel : rec.channels)
+            channels += std::to_string(channel);
         const GpsEntry& fix = gps.FindGpsFix(start);
-        std::printf("  %02d:%02d:%02d  %4d s  channels %-4s  at %.6f %.6f\n", start / 3600,
-                    start / 60 % 60, start % 60, rec.duration, rec.channels.c_str(), fix.value1,
-                    fix.value2);
+        char position[64] = "no GPS fix";
+        if (fix.present)
+            std::snprintf(position, sizeof position, "at %.6f %.6f", fix.value1, fix.value2);
+        std::printf("  %02d:%02d:%02d  %4d s  channels %-4s  %s\n", start / 3600, start / 60 % 60,
+                    start % 60, rec.duration, channels.c_str(), position);
     }
+}
+
+// Why the folder cannot be listed; empty when it can. A missing folder is
+// fine when it may be missing.
+std::string FolderProblem(const std::string& folder, bool mayBeMissing) {
+    const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), ::closedir);
+    if (dir || (mayBeMissing && errno == ENOENT))
+        return {};
+    return folder + ": " + std::strerror(errno);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc > 2 || (argc == 2 && std::string(argv[1]) == "--help")) {
-        std::fprintf(stderr, "usage: tramlet-cardinfo [DATA_ROOT]\n");
-        return 2;
-    }
-    std::string root = argc > 1 ? argv[1] : ".";
+    tools::CommandLine line("tramlet-cardinfo", kHelp);
+    if (const auto exit = line.Parse(argc, argv))
+        return *exit;
+    if (line.Operands().size() > 1)
+        return line.UsageError("give one data root");
+    std::string root = line.Operands().empty() ? "." : line.Operands()[0];
     if (root.back() != '/')
         root += '/';
+    for (const std::string& problem :
+         {FolderProblem(root, false), FolderProblem(VideoFolder(root), true)}) {
+        if (!problem.empty())
+            return line.Error(problem);
+    }
     const auto days = ReadDays(root);
     if (days.empty())
         std::printf("No recordings under %svideo\n", root.c_str());

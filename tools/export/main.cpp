@@ -1,18 +1,19 @@
 // tramlet-export: a span of one day's recordings to MP4, or the day's GPS
 // track to GPX, from the command line.
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cctype>
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "command_line.h"
 #include "export/video_export.h"
 #include "map/gpx_writer.h"
 
@@ -38,13 +39,15 @@ left out; each recording is a chapter.
               the bottom. A channel missing from a recording is a dark cell.
   --each      each chosen channel its own MP4, the video copied packet for
               packet (no quality lost): OUT.mp4 gives OUT-ch1.mp4 and so on.
-              Each starts at the key frame at or before --from.
+              Each starts at the key frame at or before --from. Recordings
+              of another picture size than a channel's first go to a file
+              per size: OUT-ch1-1280x720.mp4.
   --channels  the channels to export, e.g. 1,3 (default 1,2,3,4)
   --from, --to  the span, on the recorder's clock; both on the same day
   --overwrite replace existing output files (default: refuse)
   --json      print one JSON report on stdout
   -q          no progress bar
-  --help      this text
+  -h, --help  this text
 
 A progress bar goes to stderr when it is a terminal. Ctrl+C cancels, and a
 cancelled or failed export leaves no file behind.
@@ -58,20 +61,30 @@ speed in Garmin's TrackPointExtension. An existing OUT.gpx is replaced.
   --utc-offset  the recorder clock's offset from UTC, e.g. +09:00 (default:
               this machine's time zone)
 
-exit status: 0 exported, 1 failed (the reason is printed), 2 usage error.
+exit status: 0 exported, 1 failed (the reason is printed on stderr), 2 usage
+error.
 
 --json report:
-{ "ok": true, "error": null | "no_recording" | "unreadable_clip" | "exists" |
-  "not_writable" | "disk_full" | "cancelled" | "failed",
+{ "ok": true, "error": null | "no_data_root" | "no_recording" |
+  "unreadable_clip" | "exists" | "not_writable" | "disk_full" | "cancelled" |
+  "failed",
   "message": "...", "detail": "...", "frames": 5400,
   "files": [ "/out/drive-ch1.mp4", ... ] }
 )";
 
 std::atomic<bool> interrupted{false};
 
-int Usage(const std::string& message) {
-    std::fprintf(stderr, "tramlet-export: %s\nTry 'tramlet-export --help'.\n", message.c_str());
-    return 2;
+tools::CommandLine Line() {
+    return tools::CommandLine("tramlet-export", kHelp);
+}
+
+bool IsDirectory(const std::string& path) {
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::string DataRoot(const std::string& operand) {
+    return operand.back() == '/' ? operand : operand + '/';
 }
 
 struct Moment {
@@ -147,14 +160,13 @@ std::string Json(const std::string& text) {
     return out + "\"";
 }
 
-void PrintJson(const ExportResult& result) {
-    const char* name = ErrorName(result.error);
+// The report; `name` null when all went well.
+void PrintJson(const char* name, const std::string& message, const ExportResult& result) {
     std::printf(
         "{\n  \"ok\": %s,\n  \"error\": %s,\n  \"message\": %s,\n  \"detail\": %s,\n"
         "  \"frames\": %lld,\n  \"files\": [",
-        name ? "false" : "true", name ? Json(name).c_str() : "null",
-        Json(ExportErrorText(result.error)).c_str(), Json(result.detail).c_str(),
-        static_cast<long long>(result.frames));
+        name ? "false" : "true", name ? Json(name).c_str() : "null", Json(message).c_str(),
+        Json(result.detail).c_str(), static_cast<long long>(result.frames));
     for (size_t i = 0; i < result.written.size(); ++i)
         std::printf("%s%s", i ? ", " : " ", Json(result.written[i].string()).c_str());
     std::printf(" ]\n}\n");
@@ -210,145 +222,133 @@ std::optional<int> ParseUtcOffset(const std::string& text) {
     return text[0] == '-' ? -offset : offset;
 }
 
-// The word after option i, which it consumes; none at the end of the line.
-std::optional<std::string> OptionValue(int argc, char** argv, int& i) {
-    if (i + 1 >= argc)
-        return std::nullopt;
-    return std::string(argv[++i]);
-}
-
 int RunTrack(int argc, char** argv) {
     GpxRequest request;
     std::optional<CalendarDate> day;
-    std::vector<std::string> operands;
-    for (int i = 2; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--day") {
-            const std::optional<std::string> text = OptionValue(argc, argv, i);
-            day = text ? ParseDay(*text) : std::nullopt;
-            if (!day)
-                return Usage("--day wants a date YYYYMMDD");
-        } else if (arg == "--from" || arg == "--to") {
-            const std::optional<std::string> text = OptionValue(argc, argv, i);
-            const auto second = text ? ParseSecond(*text) : std::nullopt;
-            if (!second)
-                return Usage(arg + " wants a time HHMMSS");
-            (arg == "--from" ? request.fromSecond : request.toSecond) = *second;
-        } else if (arg == "--utc-offset") {
-            const std::optional<std::string> text = OptionValue(argc, argv, i);
-            request.utcOffset = text ? ParseUtcOffset(*text) : std::nullopt;
-            if (!request.utcOffset)
-                return Usage("--utc-offset wants +HH:MM or -HH:MM");
-        } else if (arg == "--help") {
-            std::fputs(kHelp, stdout);
-            return 0;
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            return Usage("unknown option " + arg);
-        } else {
-            operands.push_back(arg);
-        }
+    tools::CommandLine line = Line();
+    line.Option("--day", "a date YYYYMMDD",
+                [&](const std::string& text) { return (day = ParseDay(text)).has_value(); });
+    for (const char* name : {"--from", "--to"}) {
+        int& second = std::string(name) == "--from" ? request.fromSecond : request.toSecond;
+        line.Option(name, "a time HHMMSS", [&second](const std::string& text) {
+            const std::optional<int> parsed = ParseSecond(text);
+            second = parsed.value_or(second);
+            return parsed.has_value();
+        });
     }
+    line.Option("--utc-offset", "+HH:MM or -HH:MM", [&](const std::string& text) {
+        return (request.utcOffset = ParseUtcOffset(text)).has_value();
+    });
+    if (const auto exit = line.Parse(argc, argv, 2))
+        return *exit;
     if (!day)
-        return Usage("--day is needed");
+        return line.UsageError("--day is needed");
     if (request.fromSecond >= request.toSecond)
-        return Usage("--to must come after --from");
-    if (operands.size() != 2)
-        return Usage("DATA_ROOT and OUT.gpx are needed");
-    request.dataRoot = operands[0].back() == '/' ? operands[0] : operands[0] + '/';
-    request.output = operands[1];
+        return line.UsageError("--to must come after --from");
+    if (line.Operands().size() != 2)
+        return line.UsageError("DATA_ROOT and OUT.gpx are needed");
+    if (!IsDirectory(line.Operands()[0]))
+        return line.Error(line.Operands()[0] + ": no such data root");
+    request.dataRoot = DataRoot(line.Operands()[0]);
+    request.output = line.Operands()[1];
     request.date = *day;
     const GpxResult result = WriteDayGpx(request);
-    if (result.error != GpxError::kNone) {
-        std::fprintf(stderr, "tramlet-export: %s\n", result.message.c_str());
-        return 1;
-    }
+    if (result.error != GpxError::kNone)
+        return line.Error(result.message);
     std::printf("%s\n", request.output.c_str());
     return 0;
 }
 
-int RunVideo(int argc, char** argv) {
+// The export as the video subcommand's options ask for it; a usage error or
+// --help ends the tool with `exit`.
+struct VideoLine {
     ExportRequest request;
-    std::optional<Moment> from, to;
-    bool json = false, quiet = false;
-    std::vector<std::string> operands;
-    for (int i = 2; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--each") {
-            request.mode = ExportMode::kEach;
-        } else if (arg == "--merged") {
-            request.mode = ExportMode::kMerged;
-        } else if (arg == "--channels") {
-            const std::optional<std::string> text = OptionValue(argc, argv, i);
-            const auto channels = text ? ParseChannels(*text) : std::nullopt;
-            if (!channels)
-                return Usage("--channels wants a list of channels 1-4, such as 1,3");
-            request.channels = *channels;
-        } else if (arg == "--from" || arg == "--to") {
-            const std::optional<std::string> text = OptionValue(argc, argv, i);
-            std::optional<Moment> moment = text ? ParseMoment(*text) : std::nullopt;
-            if (!moment)
-                return Usage(arg + " wants a moment YYYYMMDD-HHMMSS");
-            (arg == "--from" ? from : to) = moment;
-        } else if (arg == "--overwrite") {
-            request.overwrite = true;
-        } else if (arg == "--json") {
-            json = true;
-        } else if (arg == "-q") {
-            quiet = true;
-        } else if (arg == "--help") {
-            std::fputs(kHelp, stdout);
-            return 0;
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            return Usage("unknown option " + arg);
-        } else {
-            operands.push_back(arg);
-        }
-    }
-    if (!from || !to)
-        return Usage("--from and --to are both needed");
-    if (!(from->date == to->date))
-        return Usage("--from and --to must be on the same day");
-    if (from->second >= to->second)
-        return Usage("--to must come after --from");
-    if (operands.size() != 2)
-        return Usage("DATA_ROOT and OUT.mp4 are needed");
-    request.dataRoot = operands[0].back() == '/' ? operands[0] : operands[0] + '/';
-    request.output = operands[1];
-    request.date = from->date;
-    request.fromSecond = from->second;
-    request.toSecond = to->second;
+    bool json = false;
+    bool quiet = false;
+    std::optional<int> exit;
+};
 
-    const bool bar = !quiet && isatty(STDERR_FILENO);
+VideoLine ReadVideoLine(tools::CommandLine& line, int argc, char** argv) {
+    VideoLine v;
+    std::optional<Moment> from, to;
+    bool each = false, merged = false;
+    line.Flag({"--each"}, each).Flag({"--merged"}, merged);
+    line.Flag({"--overwrite"}, v.request.overwrite).Flag({"--json"}, v.json);
+    line.Flag({"-q", "--quiet"}, v.quiet);
+    line.Option("--channels", "a list of channels 1-4, such as 1,3", [&](const std::string& t) {
+        const auto channels = ParseChannels(t);
+        v.request.channels = channels.value_or(v.request.channels);
+        return channels.has_value();
+    });
+    line.Option("--from", "a moment YYYYMMDD-HHMMSS",
+                [&](const std::string& t) { return (from = ParseMoment(t)).has_value(); });
+    line.Option("--to", "a moment YYYYMMDD-HHMMSS",
+                [&](const std::string& t) { return (to = ParseMoment(t)).has_value(); });
+    if ((v.exit = line.Parse(argc, argv, 2)))
+        return v;
+    if (each && merged)
+        v.exit = line.UsageError("--each and --merged exclude each other");
+    else if (!from || !to)
+        v.exit = line.UsageError("--from and --to are both needed");
+    else if (!(from->date == to->date))
+        v.exit = line.UsageError("--from and --to must be on the same day");
+    else if (from->second >= to->second)
+        v.exit = line.UsageError("--to must come after --from");
+    else if (line.Operands().size() != 2)
+        v.exit = line.UsageError("DATA_ROOT and OUT.mp4 are needed");
+    if (v.exit)
+        return v;
+    v.request.mode = each ? ExportMode::kEach : ExportMode::kMerged;
+    v.request.dataRoot = DataRoot(line.Operands()[0]);
+    v.request.output = line.Operands()[1];
+    v.request.date = from->date;
+    v.request.fromSecond = from->second;
+    v.request.toSecond = to->second;
+    return v;
+}
+
+int RunVideo(int argc, char** argv) {
+    tools::CommandLine line = Line();
+    const VideoLine v = ReadVideoLine(line, argc, argv);
+    if (v.exit)
+        return *v.exit;
+    if (!IsDirectory(v.request.dataRoot)) {
+        const std::string message = line.Operands()[0] + ": no such data root";
+        if (v.json)
+            PrintJson("no_data_root", message, {});
+        return line.Error(message);
+    }
+    const bool bar = !v.quiet && isatty(STDERR_FILENO);
     ExportCallbacks callbacks;
     callbacks.cancel = &interrupted;
     if (bar)
         callbacks.progress = DrawBar;
-    const ExportResult result = ExportVideo(request, callbacks);
+    const ExportResult result = ExportVideo(v.request, callbacks);
     if (bar)
         std::fputs("\r\033[K", stderr);
-    if (json) {
-        PrintJson(result);
-    } else if (result.error == ExportError::kNone) {
+    if (v.json)
+        PrintJson(ErrorName(result.error), ExportErrorText(result.error), result);
+    if (result.error != ExportError::kNone) {
+        return line.Error(ExportErrorText(result.error) + (result.detail.empty() ? "" : ": ") +
+                          result.detail);
+    }
+    if (!v.json) {
         for (const auto& file : result.written)
             std::printf("%s\n", file.c_str());
-    } else {
-        std::fprintf(stderr, "tramlet-export: %s%s%s\n", ExportErrorText(result.error).c_str(),
-                     result.detail.empty() ? "" : ": ", result.detail.c_str());
     }
-    return result.error == ExportError::kNone ? 0 : 1;
+    return 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc >= 2 && std::strcmp(argv[1], "--help") == 0) {
-        std::fputs(kHelp, stdout);
-        return 0;
-    }
-    if (argc >= 2 && std::strcmp(argv[1], "track") == 0)
+    const std::string first = argc >= 2 ? argv[1] : "";
+    if (first == "--help" || first == "-h")
+        return Line().Help();
+    if (first == "track")
         return RunTrack(argc, argv);
-    if (argc < 2 || std::strcmp(argv[1], "video") != 0)
-        return Usage("the first word must be video or track");
+    if (first != "video")
+        return Line().UsageError("the first word must be video or track");
     struct sigaction stop {};
     stop.sa_handler = [](int) { interrupted = true; };
     sigaction(SIGINT, &stop, nullptr);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "avifix/repair_pass.h"
+#include "command_line.h"
 
 namespace {
 
@@ -23,7 +24,11 @@ or the named clips one by one. An unclosed clip (the recorder never finished
 it: no index, placeholder sizes) gets its idx1 index and 224-byte header
 rebuilt in place and is renamed YYYYMMDD-HHMMSS-C-D.avi with its duration D
 in seconds; a finished clip whose duration field is 0 is renamed with the
-duration from its header. Frame data is never rewritten, files are never
+duration from its header. A finished clip whose header or index claims more
+than the file holds (cut short after it was finished) is rebuilt from what is
+there, as an unclosed clip is; when no whole frame remains it is left as it
+is, and a name that claims a duration gets 0 (the player then leaves it out).
+Frame data is never rewritten, files are never
 truncated, a rename never replaces an existing file, and a power cut at any
 moment leaves a file that the next run repairs to the same result.
 Left alone: finished clips named with their duration, names that are not clip
@@ -34,15 +39,19 @@ options:
   --dry-run  write and rename nothing; report what would change
   --json     print one JSON report (below) on stdout instead of lines
   -q         quiet: no progress bar, and only failures are printed
-  --help     this text
+  -h, --help this text
 
 Each file gets one line on stdout: repaired and renamed to X / duration
 added / left alone: why / failed: why; then a summary. A progress bar goes
 to stderr when stderr is a terminal.
 
+A named file or data root that does not exist is an error on stderr; the
+other files are still repaired.
+
 exit status: 0 every file is fine (repaired, renamed or rightly left alone),
-             1 some file could not be handled (see "failed"), or the card
-               went away during the run, 2 usage error.
+             1 some file could not be handled (see "failed"), a named file
+               does not exist, or the card went away during the run,
+             2 usage error.
 
 --json report:
 {
@@ -51,14 +60,15 @@ exit status: 0 every file is fine (repaired, renamed or rightly left alone),
   "files": [ {
       "path": ".../video/20120305-142233-1-0.avi",   (as visited)
       "name": "20120305-142233-1-0.avi",
-      "class": "unclosed" | "finished" | "finished_no_duration" | "unusable" | "not_a_clip",
+      "class": "unclosed" | "finished" | "finished_no_duration" | "cut_short" |
+               "unusable" | "not_a_clip",
       "action": "repaired" | "duration_added" | "left_alone" | "failed",
       "reason": "...",                   (why left alone or failed, or a note)
       "renamed_to": ".../20120305-142233-1-60.avi" | null,
       "rebuilt": true,                   (index and header written)
       "size": 12345678,                  (bytes, before the repair)
       "frames": 1800 | null, "frame_rate": 30 | null, "duration": 60 | null,
-      "width": 1920 | null, "height": 1088 | null,   (rebuilt clips only)
+      "width": 1920 | null, "height": 1088 | null,   (unclosed and cut-short clips only)
       "index_offset": 12345000 | null    (rebuilt clips: where idx1 begins)
   } ... ],
   "summary": { "files": 4, "repaired": 1, "duration_added": 1,
@@ -71,14 +81,14 @@ exit status: 0 every file is fine (repaired, renamed or rightly left alone),
 In a dry run "renamed_to" and "rebuilt" tell what would happen.
 )";
 
-int Usage(const char* message) {
-    std::fprintf(stderr, "tramlet-repair: %s\nTry 'tramlet-repair --help'.\n", message);
-    return 2;
-}
-
 bool IsDirectory(const std::string& path) {
     struct stat st;
     return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool Exists(const std::string& path) {
+    struct stat st;
+    return lstat(path.c_str(), &st) == 0;
 }
 
 // ---- JSON -------------------------------------------------------------------
@@ -138,7 +148,8 @@ void PrintJson(const PassReport& pass, const std::string* root, bool dryRun, int
     o += "  \"files\": [";
     for (size_t i = 0; i < pass.files.size(); ++i) {
         const ClipReport& r = pass.files[i];
-        const bool rebuiltClip = r.measured && r.kind == ClipKind::Unclosed;
+        const bool rebuiltClip =
+            r.measured && (r.kind == ClipKind::Unclosed || r.kind == ClipKind::CutShort);
         o += i ? ",\n    {" : "\n    {";
         o += "\"path\": " + JsonString(r.path);
         o += ", \"name\": " + JsonString(r.name);
@@ -189,7 +200,8 @@ std::string Line(const ClipReport& r, bool dryRun, bool showPath) {
                            : "duration added: renamed to ") +
                    to + " (" + r.reason + ")";
         case ClipAction::LeftAlone:
-            return who + ": left alone: " + r.reason;
+            return who + ": left alone: " + r.reason +
+                   (r.renamed ? (dryRun ? "; would be renamed to " : "; renamed to ") + to : "");
         case ClipAction::Failed:
             return who + ": failed: " + r.reason;
     }
@@ -247,42 +259,35 @@ class ProgressBar {
 }  // namespace
 
 int main(int argc, char** argv) {
-    bool dryRun = false, json = false, quiet = false, endOfOptions = false;
+    bool dryRun = false, json = false, quiet = false;
+    tramlet::tools::CommandLine line("tramlet-repair", kHelp);
+    line.Flag({"--dry-run"}, dryRun).Flag({"--json"}, json).Flag({"-q", "--quiet"}, quiet);
+    if (const auto exit = line.Parse(argc, argv))
+        return *exit;
+    if (line.Operands().empty())
+        return line.UsageError("name a data root or clip files");
+    const bool rootMode = IsDirectory(line.Operands()[0]);
+    for (const std::string& path : line.Operands()) {
+        if (line.Operands().size() > 1 && IsDirectory(path))
+            return line.UsageError("give one data root, or clip files, not both");
+    }
     std::vector<std::string> operands;
-    for (int i = 1; i < argc; ++i) {
-        const std::string a = argv[i];
-        if (!endOfOptions && a == "--") {
-            endOfOptions = true;
-        } else if (!endOfOptions && a == "--help") {
-            std::fputs(kHelp, stdout);
-            return 0;
-        } else if (!endOfOptions && a == "--dry-run") {
-            dryRun = true;
-        } else if (!endOfOptions && a == "--json") {
-            json = true;
-        } else if (!endOfOptions && a == "-q") {
-            quiet = true;
-        } else if (!endOfOptions && a.size() > 1 && a[0] == '-') {
-            return Usage(("unknown option " + a).c_str());
+    bool missing = false;
+    for (const std::string& path : line.Operands()) {
+        if (Exists(path)) {
+            operands.push_back(path);
         } else {
-            operands.push_back(a);
+            missing = true;
+            line.Error(path + ": no such file or folder");
         }
     }
     if (operands.empty())
-        return Usage("name a data root or clip files");
+        return 1;
     std::string root;
-    const bool rootMode = IsDirectory(operands[0]);
     if (rootMode) {
-        if (operands.size() > 1)
-            return Usage("give one data root, or clip files, not both");
         root = operands[0];
         if (root.back() != '/')
             root += '/';
-    } else {
-        for (const std::string& f : operands) {
-            if (IsDirectory(f))
-                return Usage("give one data root, or clip files, not both");
-        }
     }
 
     RepairOptions options;
@@ -304,7 +309,7 @@ int main(int argc, char** argv) {
     const PassReport pass = rootMode ? RunRepairPass(root, options, callbacks)
                                      : RepairFiles(operands, options, callbacks);
     bar.Clear();
-    const int status = pass.AllFine() ? 0 : 1;
+    const int status = pass.AllFine() && !missing ? 0 : 1;
     if (json) {
         PrintJson(pass, rootMode ? &root : nullptr, dryRun, status);
     } else if (!quiet) {

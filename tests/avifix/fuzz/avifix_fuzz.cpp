@@ -14,27 +14,18 @@
 // with duration 60 instead of 0; bit 3: small read blocks; bits 5..7: dwRate),
 // byte 1 picks the power-cut point, the rest is the data.
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 #include <map>
 
 #include "avifix/h264_detector.h"
 #include "avifix/nal_splitter.h"
 #include "avifix/repair_pass.h"
 #include "avifix_support.h"
+#include "support/fuzz_check.h"
 
 namespace {
 
 using namespace tramlet::avifix;
 using namespace tramlet::avifix::test;
-
-#define FUZZ_CHECK(cond)                                                                  \
-    do {                                                                                  \
-        if (!(cond)) {                                                                    \
-            std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #cond); \
-            std::abort();                                                                 \
-        }                                                                                 \
-    } while (0)
 
 const std::string kRootPath = "/card/";
 std::string ClipPathOf(const std::string& name) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "avifix_support.h"
+#include "card_builder.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
 
@@ -65,6 +66,10 @@ int MakeSeeds(const std::filesystem::path& dir) {
     Bytes fin(finished.begin() + 0, finished.end());
     fin.insert(fin.end(), plain.begin(), plain.end());
     Save(dir, "seed-finished-no-duration", 0x00, 2, fin);
+    const Bytes whole = FinishedClip(30, 30000);
+    Save(dir, "seed-finished-whole", 0x00, 3, whole);
+    Save(dir, "seed-finished-cut-short", 0x04, 4, CutShort(whole, whole.size() * 2 / 3));
+    Save(dir, "seed-finished-cut-to-nothing", 0x04, 5, CutShort(whole, 250));
     std::printf("seeds written to %s\n", dir.c_str());
     return 0;
 }
