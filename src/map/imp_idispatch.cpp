@@ -28,6 +28,7 @@ CImpIDispatch::CImpIDispatch(HostLookup findHost, QObject* parent)
 QVariant CImpIDispatch::DayInformation(const QVariant& wanted) {
     if (!IsInt32(wanted))
         return {};
+    emit Polled();
     MapPageHost* host = findHost_ ? findHost_() : nullptr;
     if (!host)
         return QString();

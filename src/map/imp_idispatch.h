@@ -28,6 +28,10 @@ class CImpIDispatch : public QObject {
     // unless a string.
     Q_INVOKABLE QVariant ViewFromTrack(const QVariant& stamp);
 
+  signals:
+    // The page asked for its next message: it is alive.
+    void Polled();
+
   private:
     QVariant PassStamp(const QVariant& stamp, void (MapPageHost::*view)(const std::string&));
 

@@ -27,9 +27,12 @@ class PageMessages {
     void SetDayMessage(std::string message, bool pending);
     // An empty day message after the card is gone; the page clears its map.
     void ClearDayMessage();
-    // A page that has just loaded has lost the day: hand it over again at
-    // the next poll, ahead of the position, without opening anything anew.
-    void RequeueDayMessage() { dayPending_ = true; }
+    // A page that has just loaded has lost the day: hand it over again, ahead
+    // of the position, without opening anything anew, to the first poll that
+    // asks for a day (1). The page that is going away may still poll after
+    // the reload began; it has its day and asks for none, so it cannot take
+    // the new page's.
+    void RequeueDayMessage() { dayRequeued_ = true; }
     void BuildPositionMessage(const GpsTable& gps, int hour, int minute, int second);
     // "3\t" + stamp, or "3\t" alone when no recording covers the moment.
     void SetClipMessage(const std::string& stamp);
@@ -53,6 +56,7 @@ class PageMessages {
     Hooks hooks_;
     std::string day_, position_, clip_, track_;
     bool dayPending_ = false;
+    bool dayRequeued_ = false;
     bool dayDelivered_ = false;
     bool positionPending_ = false;
     bool clipPending_ = false;

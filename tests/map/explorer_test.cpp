@@ -21,6 +21,7 @@
 #include "map/page_messages.h"
 #include "support/browser_app.h"
 #include "support/page_script.h"
+#include "support/temp_dir.h"
 #include "support/wait_for.h"
 
 namespace tramlet {
@@ -45,7 +46,7 @@ using test::WaitFor;
 
 class ExplorerTest : public testing::Test {
   protected:
-    static void SetUpTestSuite() { app = test::StartBrowserApplication(); }
+    static void SetUpTestSuite() { app = test::DisplayApplication(); }
 
     void SetUp() override {
         if (!app)
@@ -91,10 +92,13 @@ TEST_F(ExplorerTest, TheMarkerFollowsThePosition) {
     EXPECT_NEAR(Js("tramletMap.marker()[0]").toDouble(), 37.5701, 1e-6);
 }
 
-// Counted by a wrapper around window.external, as the page calls it.
+// Counted by a wrapper around window.external, as the page calls it. Its
+// first call throws: one failed poll must not end the polling.
 TEST_F(ExplorerTest, ThePagePollsCalmlyWhilePlayingAndOnAnEmptyDay) {
-    Js("const real = window.external; window.external = {"
-       "  DayInformation: (n) => { __calls++; return real.DayInformation(n); },"
+    Js("window.__calls = 0; const real = window.external; window.external = {"
+       "  DayInformation: (n) => {"
+       "    if (__calls++ === 0) throw new Error('a poll that fails');"
+       "    return real.DayInformation(n); },"
        "  ViewFromExpPos: (stamp) => real.ViewFromExpPos(stamp) };");
     host.messages.BuildPositionMessage(host.gps, 10, 15, 0);
     for (const bool playing : {true, false}) {
@@ -171,6 +175,37 @@ TEST_F(ExplorerTest, AlertsAreTheProgramsMessageBoxes) {
     EXPECT_TRUE(WaitFor([&] { return !caption.isEmpty(); }));
     EXPECT_EQ(caption, "Tramlet");
     EXPECT_EQ(text, QString::fromUtf8("지도 준비 완료"));
+}
+
+// A page that has not polled a few seconds after loading is loaded once
+// more, and that is logged. This one stays silent until it is reloaded.
+TEST(ExplorerWatch, APageThatNeverPollsIsLoadedOnceMoreAndLogged) {
+    if (!test::DisplayApplication())
+        GTEST_SKIP() << "needs a display (scripts/test runs it under xvfb-run)";
+    test::TempDir folder;
+    folder.Write("map.html",
+                 "<!DOCTYPE html><script>"
+                 "if (performance.getEntriesByType('navigation')[0].type === 'reload')"
+                 "  setInterval(() => window.external.DayInformation(0), 250);</script>");
+    static QStringList warnings;
+    const QtMessageHandler previous =
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+            if (type == QtWarningMsg)
+                warnings << text;
+        });
+    int polls = 0;
+    FakeHost host;
+    CImpIDispatch external([&] { return &host; });
+    QObject::connect(&external, &CImpIDispatch::Polled, [&] { ++polls; });
+    CExplorer view(&external);
+    view.show();
+    QSignalSpy loads(&view, &QWebEngineView::loadStarted);
+    view.Navigate2(QString::fromStdString((folder.Path() / "map.html").string()));
+    EXPECT_TRUE(WaitFor([&] { return polls > 0; }, 4 * CExplorer::kFirstPollMs));
+    QTest::qWait(CExplorer::kFirstPollMs + 1000);
+    qInstallMessageHandler(previous);
+    EXPECT_EQ(loads.count(), 2);
+    EXPECT_EQ(warnings.filter("no poll").size(), 1) << warnings.join('\n').toStdString();
 }
 
 }  // namespace

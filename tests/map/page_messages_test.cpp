@@ -54,19 +54,24 @@ TEST_F(PageMessagesTest, DayThenClipThenPosition) {
 }
 
 // A reloaded page gets the day again, even while playing, and then what is
-// open; nothing is reopened. A day chosen again opens its first again.
+// open; nothing is reopened. The old page's last polls, after the reload
+// began, leave the day to the new one. A day chosen again opens its first
+// again.
 TEST_F(PageMessagesTest, OnlyTheFirstHandOverOfADayOpensItsFirstRecording) {
     const std::string day = "1\t20120305\t142233\t37.566500\t126.978000\t150000\t0\t0";
     messages.SetDayMessage(day, false);
     EXPECT_EQ(messages.GetPageMessage(1), day);
     openStamp = "20120305-150000";
     playing = true;
-    for (const bool reloaded : {false, true}) {
-        if (reloaded)
-            messages.RequeueDayMessage();
-        EXPECT_EQ(messages.GetPageMessage(1), reloaded ? day : messages.PositionMessage());
+    EXPECT_EQ(messages.GetPageMessage(1), messages.PositionMessage());
+    for (const int oldPagesLastPoll : {-1, 0, 4}) {
+        messages.RequeueDayMessage();
+        if (oldPagesLastPoll >= 0) {
+            EXPECT_NE(messages.GetPageMessage(oldPagesLastPoll), day);
+        }
+        EXPECT_EQ(messages.GetPageMessage(1), day);
+        EXPECT_EQ(messages.GetPageMessage(1), "3\t20120305-150000");
     }
-    EXPECT_EQ(messages.GetPageMessage(1), "3\t20120305-150000");
     EXPECT_EQ(opened, std::vector<std::string>{"20120305-142233"});
     messages.SetDayMessage(day, true);
     EXPECT_EQ(messages.GetPageMessage(0), day);
