@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "map/gps_table.h"
+
 namespace tramlet {
 
 // What the map page may ask of the main window: the next page message, to
@@ -13,6 +15,9 @@ class MapPageHost {
     virtual std::string GetPageMessage(int wanted) = 0;
     virtual void ViewFromExpPos(const std::string& stamp) = 0;
     virtual void ViewFromTrack(const std::string& stamp) = 0;
+    // Every fix of the selected day, behind its thinned-out route. The main
+    // window keeps them in the table the whole program shares.
+    virtual const GpsTable& DayFixes() const { return TheGpsTable(); }
 };
 
 }  // namespace tramlet

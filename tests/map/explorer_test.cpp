@@ -19,8 +19,10 @@
 #include "map/imp_idispatch.h"
 #include "map/map_page_host.h"
 #include "map/page_messages.h"
+#include "map/track_message.h"
 #include "support/browser_app.h"
 #include "support/page_script.h"
+#include "support/straight_road.h"
 #include "support/temp_dir.h"
 #include "support/wait_for.h"
 
@@ -35,6 +37,7 @@ class FakeHost : public MapPageHost {
     std::string GetPageMessage(int wanted) override { return messages.GetPageMessage(wanted); }
     void ViewFromExpPos(const std::string& stamp) override { viewed.push_back(stamp); }
     void ViewFromTrack(const std::string& stamp) override { tracked.push_back(stamp); }
+    const GpsTable& DayFixes() const override { return gps; }
 
     GpsTable gps;
     bool playing = false;
@@ -115,13 +118,37 @@ TEST_F(ExplorerTest, ThePagePollsCalmlyWhilePlayingAndOnAnEmptyDay) {
     EXPECT_EQ(Js("tramletMap.drawnPoints()").toInt(), 0);
 }
 
+// A straight road between two stops keeps only its ends; the page still
+// colours it by the speeds driven between them and finds any second on it.
+TEST_F(ExplorerTest, AStraightFastRoadIsColouredByItsSpeedsAndEachOfItsSecondsIsFound) {
+    host.gps.LoadGpsText(test::StraightFastRoadLog());
+    host.messages.SetTrackMessage(BuildTrackMessage({2026, 12, 7}, DayList(), host.gps));
+    host.messages.SetDayMessage("1\t20261207\t100000\t37.500000\t127.000000", true);
+    ASSERT_TRUE(WaitFor([&] { return Js("tramletMap.routePoints()").toInt() == 2; }));
+    // One piece, in the 50-80 km/h colour.
+    EXPECT_TRUE(WaitFor([&] { return Js("tramletMap.routeColours().join()") == "#f2c200"; }))
+        << Js("tramletMap.routeColours().join()").toString().toStdString();
+    const QString midway = QString("(37.500000, %1)").arg(test::RoadLongitude(36050), 0, 'f', 6);
+    Js("tramletMap.hoverRouteAt" + midway);
+    EXPECT_TRUE(WaitFor([&] {
+        return Js("tramletMap.routeHover()").toString().startsWith("10:00:50");
+    })) << Js("tramletMap.routeHover()").toString().toStdString();
+    Js("tramletMap.clickRouteAt" + midway);
+    ASSERT_TRUE(WaitFor([&] { return !host.tracked.empty(); }));
+    EXPECT_EQ(host.tracked, std::vector<std::string>{"20261207-100050"});
+}
+
 TEST_F(ExplorerTest, IllTypedCallsAreRefusedAndChangeNothing) {
     Js("window.__results = [];"
        "for (const call of [() => external.DayInformation('1'), () => external.DayInformation(),"
-       "                    () => external.DayInformation(1.5), () => external.ViewFromExpPos(42)])"
+       "                    () => external.DayInformation(1.5), () => external.ViewFromExpPos(42),"
+       "                    () => external.TrackSecond(37, NaN, 10),"
+       "                    () => external.TrackSecond(37, 127, -1),"
+       "                    () => external.TrackSpeeds(100000)])"
        "  call().then(() => __results.push('ok'), (e) => __results.push(e.name));");
-    ASSERT_TRUE(WaitFor([&] { return Js("__results.length").toInt() == 4; }));
-    EXPECT_EQ(Js("__results.join()").toString(), "TypeError,TypeError,TypeError,TypeError");
+    ASSERT_TRUE(WaitFor([&] { return Js("__results.length").toInt() == 7; }));
+    EXPECT_EQ(Js("__results.join()").toString(),
+              "TypeError,TypeError,TypeError,TypeError,TypeError,TypeError,TypeError");
     EXPECT_TRUE(host.viewed.empty());
 }
 

@@ -10,7 +10,9 @@
 #include <limits>
 #include <sstream>
 
+#include "map/route_lookup.h"
 #include "map/track_decimation.h"
+#include "support/straight_road.h"
 
 namespace tramlet {
 namespace {
@@ -124,6 +126,42 @@ TEST(TrackMessage, HoldsTheRecordingsEndsAndBreaksAtGapsInTheCLocale) {
               "\t100210\t37.500000\t127.013000\t36.500000"
               "\t100230\t37.500000\t127.015000\t36.500000"
               "\t100259\t37.500000\t127.017900\t36.500000");
+}
+
+// The route of a straight road keeps its two stopped ends only: what the page
+// shows between them, speeds and seconds, comes from the whole day.
+TEST(RouteLookup, AStraightFastRoadKeepsItsSpeedsAndEverySecond) {
+    using namespace test;
+    GpsTable gps;
+    gps.LoadGpsText(StraightFastRoadLog());
+    EXPECT_EQ(BuildTrackMessage({2026, 12, 7}, DayList(), gps),
+              "4\t20261207\t100000\t37.500000\t127.000000\t0.000000"
+              "\t100140\t37.500000\t127.015000\t0.000000");
+    EXPECT_NEAR(std::stod(MeanSpeedsText(gps, {kRoadStart, kRoadEnd})), 54.0 * 99 / 101, 1.5);
+    EXPECT_EQ(MeanSpeedsText(gps, {0, 100, 200}), "\t");  // no fixes there
+    // 11 m north of the road, and 11 km.
+    EXPECT_EQ(NearestFixSecond(gps, 37.5001, RoadLongitude(36050), 30), 36050);
+    EXPECT_EQ(NearestFixSecond(gps, 37.6, RoadLongitude(36050), 30), std::nullopt);
+    EXPECT_EQ(FixText(gps, 36050).substr(0, 27), "100050\t37.500000\t127.007500");
+}
+
+// The times come from the page: anything but six digits of a second is refused.
+TEST(RouteLookup, TrackTimesAreSecondsOfTheDayOrNothing) {
+    const struct {
+        const char* text;
+        std::optional<std::vector<int>> seconds;
+    } cases[] = {
+        {"100000\t100140\t235959", std::vector<int>{36000, 36100, 86399}},
+        {"", std::vector<int>{}},
+        {"10000", std::nullopt},
+        {"240000", std::nullopt},
+        {"106000", std::nullopt},
+        {"10000a", std::nullopt},
+        {"100000\t\t100140", std::nullopt},
+        {"100000 100140", std::nullopt},
+    };
+    for (const auto& [text, seconds] : cases)
+        EXPECT_EQ(ParseTrackTimes(text), seconds) << text;
 }
 
 }  // namespace
