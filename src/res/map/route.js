@@ -141,7 +141,8 @@ class RouteView {
         .on("mousemove", (event) => this.hoverAt(event.latlng))
         .on("mouseout", () => this.hoverOut())
         .on("click", (event) => this.pickAt(event.latlng))
-        .addTo(this.layer);
+        .addTo(this.layer)
+        .bringToBack();  // drawn again later, still under the recordings' points
       this.pieces += i - start;
       start = i;
     }
