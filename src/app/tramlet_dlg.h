@@ -86,6 +86,7 @@ class CTramletDlg : public QDialog, public MapPageHost, public SessionHost {
     std::string GetPageMessage(int wanted) override;
     void ViewFromExpPos(const std::string& stamp) override;
     void ViewFromTrack(const std::string& stamp) override;
+    const GpsTable& DayFixes() const override { return m_session.Gps(); }
 
     // What the session asks of the window.
     void RequestRepair(const std::string& dataRoot) override;

@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <utility>
+
 #include <QApplication>
 #include <QChildEvent>
 #include <QFile>
@@ -21,6 +23,9 @@
 
 namespace tramlet {
 namespace {
+
+// A load that has not finished by then will not.
+constexpr int kLoadMs = 30000;
 
 bool IsSwallowedKey(const QKeyEvent* key) {
     const bool control = key->modifiers() & Qt::ControlModifier;
@@ -61,6 +66,37 @@ CExplorer::CExplorer(CImpIDispatch* external, QWidget* parent) : QWebEngineView(
     setPage(page_);
     InjectExternal();
     setContextMenuPolicy(Qt::NoContextMenu);
+    WatchForPolls(external);
+}
+
+// Polls that come before the load finished may be the old page's, which
+// lives on until the new one replaces it; only those after it count.
+void CExplorer::WatchForPolls(CImpIDispatch* external) {
+    pageWatch_.setSingleShot(true);
+    connect(&pageWatch_, &QTimer::timeout, this, &CExplorer::OnPageSilent);
+    connect(this, &QWebEngineView::loadStarted, this, [this] {
+        pageLoaded_ = false;
+        pageWatch_.start(kLoadMs);
+    });
+    connect(this, &QWebEngineView::loadFinished, this, [this] {
+        pageLoaded_ = true;
+        pageWatch_.start(kFirstPollMs);
+    });
+    if (external) {
+        connect(external, &CImpIDispatch::Polled, this, [this] {
+            if (pageLoaded_)
+                pageWatch_.stop();
+        });
+    }
+}
+
+void CExplorer::OnPageSilent() {
+    if (std::exchange(reloadedForSilence_, true)) {
+        qWarning("map page: still no poll after loading it again; the map stays blank");
+        return;
+    }
+    qWarning("map page: no poll within %d s of loading; loading it again", kFirstPollMs / 1000);
+    reload();
 }
 
 // The page must go before its profile, which was made first and so would be
@@ -97,7 +133,13 @@ void CExplorer::Navigate2(const QString& mapFile) {
     scheme_->SetTileTemplate(QSettings(QStringLiteral("Ostra"), QStringLiteral("Tramlet"))
                                  .value("MapTileUrl")
                                  .toString());
+    reloadedForSilence_ = false;
     load(MapScheme::PageUrl(file.fileName()));
+}
+
+void CExplorer::Refresh() {
+    reloadedForSilence_ = false;
+    reload();
 }
 
 // The page's keys reach the render widget, a child made by the engine; the

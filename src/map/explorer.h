@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QTimer>
 #include <QWebEngineView>
 
 namespace tramlet {
@@ -23,7 +24,10 @@ class CExplorer : public QWebEngineView {
     // Loads the map page; the view may then go nowhere but the page's folder,
     // and the page reach nothing but that folder and the map tiles.
     void Navigate2(const QString& mapFile);
-    void Refresh() { reload(); }
+    void Refresh();
+
+    // How long a loaded page may stay silent before it is loaded once more.
+    static constexpr int kFirstPollMs = 5000;
 
   protected:
     bool event(QEvent* event) override;
@@ -31,9 +35,15 @@ class CExplorer : public QWebEngineView {
 
   private:
     void InjectExternal();
+    void WatchForPolls(CImpIDispatch* external);
+    void OnPageSilent();
 
     CExplorerPage* page_;
     MapScheme* scheme_;
+    // A page that never polls leaves the map blank: it is loaded once more.
+    QTimer pageWatch_;
+    bool pageLoaded_ = false;
+    bool reloadedForSilence_ = false;
 };
 
 }  // namespace tramlet

@@ -13,9 +13,9 @@
     connect();
   });
 
-  function call(method, argument) {
+  function call(method, ...args) {
     return ready.then((external) => new Promise((resolve, reject) => {
-      external[method](argument, (result) => {
+      external[method](...args, (result) => {
         if (result === null) reject(new TypeError(method + ": the program refused the argument"));
         else resolve(result);
       });
@@ -40,6 +40,18 @@
         return Promise.reject(new TypeError("ViewFromTrack expects one string, a moment YYYYMMDD-HHMMSS"));
       }
       return call("ViewFromTrack", stamp);
+    },
+    TrackSecond(lat, lon, metres) {
+      if (arguments.length < 3 || ![lat, lon, metres].every(Number.isFinite) || metres < 0) {
+        return Promise.reject(new TypeError("TrackSecond expects three finite numbers: latitude, longitude, metres >= 0"));
+      }
+      return call("TrackSecond", lat, lon, metres);
+    },
+    TrackSpeeds(times) {
+      if (arguments.length < 1 || typeof times !== "string") {
+        return Promise.reject(new TypeError("TrackSpeeds expects one string of times HHMMSS separated by tabs"));
+      }
+      return call("TrackSpeeds", times);
     },
   });
   window.external = bridge;

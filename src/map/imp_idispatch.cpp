@@ -4,17 +4,26 @@
 #include <limits>
 
 #include "map/map_page_host.h"
+#include "map/route_lookup.h"
 
 namespace tramlet {
 namespace {
 
 constexpr int kMaxStampLength = 259;
 
-bool IsInt32(const QVariant& value) {
+// Seven characters a time with its tab, and no more times than a day has
+// seconds, twice over.
+constexpr qsizetype kMaxTimesLength = 7 * 2 * GpsTable::kSecondsPerDay;
+
+bool IsNumber(const QVariant& value) {
     const int type = value.typeId();
-    if (type != QMetaType::Double && type != QMetaType::Int && type != QMetaType::LongLong) {
+    return (type == QMetaType::Double || type == QMetaType::Int || type == QMetaType::LongLong) &&
+           std::isfinite(value.toDouble());
+}
+
+bool IsInt32(const QVariant& value) {
+    if (!IsNumber(value))
         return false;
-    }
     const double n = value.toDouble();
     return std::floor(n) == n && n >= std::numeric_limits<int>::min() &&
            n <= std::numeric_limits<int>::max();
@@ -28,6 +37,7 @@ CImpIDispatch::CImpIDispatch(HostLookup findHost, QObject* parent)
 QVariant CImpIDispatch::DayInformation(const QVariant& wanted) {
     if (!IsInt32(wanted))
         return {};
+    emit Polled();
     MapPageHost* host = findHost_ ? findHost_() : nullptr;
     if (!host)
         return QString();
@@ -40,6 +50,30 @@ QVariant CImpIDispatch::ViewFromExpPos(const QVariant& stamp) {
 
 QVariant CImpIDispatch::ViewFromTrack(const QVariant& stamp) {
     return PassStamp(stamp, &MapPageHost::ViewFromTrack);
+}
+
+QVariant CImpIDispatch::TrackSecond(const QVariant& latitude, const QVariant& longitude,
+                                    const QVariant& metres) {
+    if (!IsNumber(latitude) || !IsNumber(longitude) || !IsNumber(metres) || metres.toDouble() < 0) {
+        return {};
+    }
+    const MapPageHost* host = findHost_ ? findHost_() : nullptr;
+    if (!host)
+        return QString();
+    const GpsTable& fixes = host->DayFixes();
+    const std::optional<int> second =
+        NearestFixSecond(fixes, latitude.toDouble(), longitude.toDouble(), metres.toDouble());
+    return second ? QString::fromStdString(FixText(fixes, *second)) : QString();
+}
+
+QVariant CImpIDispatch::TrackSpeeds(const QVariant& times) {
+    if (times.typeId() != QMetaType::QString || times.toString().size() > kMaxTimesLength)
+        return {};
+    const std::optional<std::vector<int>> seconds = ParseTrackTimes(times.toString().toStdString());
+    if (!seconds)
+        return {};
+    const MapPageHost* host = findHost_ ? findHost_() : nullptr;
+    return host ? QString::fromStdString(MeanSpeedsText(host->DayFixes(), *seconds)) : QString();
 }
 
 QVariant CImpIDispatch::PassStamp(const QVariant& stamp,

@@ -27,6 +27,19 @@ class CImpIDispatch : public QObject {
     // Goes to that moment of the selected day, YYYYMMDD-HHMMSS; null (refused)
     // unless a string.
     Q_INVOKABLE QVariant ViewFromTrack(const QVariant& stamp);
+    // The second of the selected day whose fix lies nearest the place and
+    // within that many metres, "HHMMSS\tvalue1\tvalue2\tvalue3", or "" when
+    // none does; null (refused) unless three finite numbers, metres >= 0.
+    Q_INVOKABLE QVariant TrackSecond(const QVariant& latitude, const QVariant& longitude,
+                                     const QVariant& metres);
+    // The mean speed of the selected day's fixes between each two neighbouring
+    // times of "HHMMSS\tHHMMSS...", tab-separated; null (refused) unless such
+    // a string.
+    Q_INVOKABLE QVariant TrackSpeeds(const QVariant& times);
+
+  signals:
+    // The page asked for its next message: it is alive.
+    void Polled();
 
   private:
     QVariant PassStamp(const QVariant& stamp, void (MapPageHost::*view)(const std::string&));

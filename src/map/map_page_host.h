@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "map/gps_table.h"
+
 namespace tramlet {
 
 // What the map page may ask of the main window: the next page message, to
@@ -13,6 +15,8 @@ class MapPageHost {
     virtual std::string GetPageMessage(int wanted) = 0;
     virtual void ViewFromExpPos(const std::string& stamp) = 0;
     virtual void ViewFromTrack(const std::string& stamp) = 0;
+    // Every fix of the selected day, behind its thinned-out route.
+    virtual const GpsTable& DayFixes() const = 0;
 };
 
 }  // namespace tramlet

@@ -36,8 +36,10 @@ void PageMessages::SetClipMessage(const std::string& stamp) {
 }
 
 std::string PageMessages::GetPageMessage(int wanted) {
-    if (dayPending_) {
+    if (dayPending_ || (dayRequeued_ && wanted == 1)) {
         dayPending_ = false;
+        if (wanted == 1)
+            dayRequeued_ = false;
         return DeliverDayMessage();
     }
     if (clipPending_) {

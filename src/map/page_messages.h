@@ -24,8 +24,11 @@ class PageMessages {
     // An empty day message after the card is gone; the page clears its map.
     void ClearDayMessage();
     // A page that has just loaded has lost everything: hand the day over
-    // again at the next poll, then what is open and where the car is.
-    void RequeueDayMessage() { dayPending_ = positionPending_ = true; }
+    // again, then what is open and where the car is, to the first poll that
+    // asks for a day (1). The page that is going away may still poll after
+    // the reload began; it has its day and asks for none, so it cannot take
+    // the new page's.
+    void RequeueDayMessage() { dayRequeued_ = positionPending_ = true; }
     void BuildPositionMessage(const GpsTable& gps, int hour, int minute, int second);
     // No moment is chosen: the page shows no position.
     void ClearPositionMessage();
@@ -51,6 +54,7 @@ class PageMessages {
     Hooks hooks_;
     std::string day_, position_, clip_, track_;
     bool dayPending_ = false;
+    bool dayRequeued_ = false;
     bool positionPending_ = false;
     bool clipPending_ = false;
 };

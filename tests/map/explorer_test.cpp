@@ -19,8 +19,11 @@
 #include "map/imp_idispatch.h"
 #include "map/map_page_host.h"
 #include "map/page_messages.h"
+#include "map/track_message.h"
 #include "support/browser_app.h"
 #include "support/page_script.h"
+#include "support/straight_road.h"
+#include "support/temp_dir.h"
 #include "support/wait_for.h"
 
 namespace tramlet {
@@ -34,6 +37,7 @@ class FakeHost : public MapPageHost {
     std::string GetPageMessage(int wanted) override { return messages.GetPageMessage(wanted); }
     void ViewFromExpPos(const std::string& stamp) override { viewed.push_back(stamp); }
     void ViewFromTrack(const std::string& stamp) override { tracked.push_back(stamp); }
+    const GpsTable& DayFixes() const override { return gps; }
 
     GpsTable gps;
     bool playing = false;
@@ -45,7 +49,7 @@ using test::WaitFor;
 
 class ExplorerTest : public testing::Test {
   protected:
-    static void SetUpTestSuite() { app = test::StartBrowserApplication(); }
+    static void SetUpTestSuite() { app = test::DisplayApplication(); }
 
     void SetUp() override {
         if (!app)
@@ -91,10 +95,13 @@ TEST_F(ExplorerTest, TheMarkerFollowsThePosition) {
     EXPECT_NEAR(Js("tramletMap.marker()[0]").toDouble(), 37.5701, 1e-6);
 }
 
-// Counted by a wrapper around window.external, as the page calls it.
+// Counted by a wrapper around window.external, as the page calls it. Its
+// first call throws: one failed poll must not end the polling.
 TEST_F(ExplorerTest, ThePagePollsCalmlyWhilePlayingAndOnAnEmptyDay) {
-    Js("const real = window.external; window.external = {"
-       "  DayInformation: (n) => { __calls++; return real.DayInformation(n); },"
+    Js("window.__calls = 0; const real = window.external; window.external = {"
+       "  DayInformation: (n) => {"
+       "    if (__calls++ === 0) throw new Error('a poll that fails');"
+       "    return real.DayInformation(n); },"
        "  ViewFromExpPos: (stamp) => real.ViewFromExpPos(stamp) };");
     host.messages.BuildPositionMessage(host.gps, 10, 15, 0);
     for (const bool playing : {true, false}) {
@@ -111,13 +118,37 @@ TEST_F(ExplorerTest, ThePagePollsCalmlyWhilePlayingAndOnAnEmptyDay) {
     EXPECT_EQ(Js("tramletMap.drawnPoints()").toInt(), 0);
 }
 
+// A straight road between two stops keeps only its ends; the page still
+// colours it by the speeds driven between them and finds any second on it.
+TEST_F(ExplorerTest, AStraightFastRoadIsColouredByItsSpeedsAndEachOfItsSecondsIsFound) {
+    host.gps.LoadGpsText(test::StraightFastRoadLog());
+    host.messages.SetTrackMessage(BuildTrackMessage({2026, 12, 7}, DayList(), host.gps));
+    host.messages.SetDayMessage("1\t20261207\t100000\t37.500000\t127.000000", true);
+    ASSERT_TRUE(WaitFor([&] { return Js("tramletMap.routePoints()").toInt() == 2; }));
+    // One piece, in the 50-80 km/h colour.
+    EXPECT_TRUE(WaitFor([&] { return Js("tramletMap.routeColours().join()") == "#f2c200"; }))
+        << Js("tramletMap.routeColours().join()").toString().toStdString();
+    const QString midway = QString("(37.500000, %1)").arg(test::RoadLongitude(36050), 0, 'f', 6);
+    Js("tramletMap.hoverRouteAt" + midway);
+    EXPECT_TRUE(WaitFor([&] {
+        return Js("tramletMap.routeHover()").toString().startsWith("10:00:50");
+    })) << Js("tramletMap.routeHover()").toString().toStdString();
+    Js("tramletMap.clickRouteAt" + midway);
+    ASSERT_TRUE(WaitFor([&] { return !host.tracked.empty(); }));
+    EXPECT_EQ(host.tracked, std::vector<std::string>{"20261207-100050"});
+}
+
 TEST_F(ExplorerTest, IllTypedCallsAreRefusedAndChangeNothing) {
     Js("window.__results = [];"
        "for (const call of [() => external.DayInformation('1'), () => external.DayInformation(),"
-       "                    () => external.DayInformation(1.5), () => external.ViewFromExpPos(42)])"
+       "                    () => external.DayInformation(1.5), () => external.ViewFromExpPos(42),"
+       "                    () => external.TrackSecond(37, NaN, 10),"
+       "                    () => external.TrackSecond(37, 127, -1),"
+       "                    () => external.TrackSpeeds(100000)])"
        "  call().then(() => __results.push('ok'), (e) => __results.push(e.name));");
-    ASSERT_TRUE(WaitFor([&] { return Js("__results.length").toInt() == 4; }));
-    EXPECT_EQ(Js("__results.join()").toString(), "TypeError,TypeError,TypeError,TypeError");
+    ASSERT_TRUE(WaitFor([&] { return Js("__results.length").toInt() == 7; }));
+    EXPECT_EQ(Js("__results.join()").toString(),
+              "TypeError,TypeError,TypeError,TypeError,TypeError,TypeError,TypeError");
     EXPECT_TRUE(host.viewed.empty());
 }
 
@@ -171,6 +202,37 @@ TEST_F(ExplorerTest, AlertsAreTheProgramsMessageBoxes) {
     EXPECT_TRUE(WaitFor([&] { return !caption.isEmpty(); }));
     EXPECT_EQ(caption, "Tramlet");
     EXPECT_EQ(text, QString::fromUtf8("지도 준비 완료"));
+}
+
+// A page that has not polled a few seconds after loading is loaded once
+// more, and that is logged. This one stays silent until it is reloaded.
+TEST(ExplorerWatch, APageThatNeverPollsIsLoadedOnceMoreAndLogged) {
+    if (!test::DisplayApplication())
+        GTEST_SKIP() << "needs a display (scripts/test runs it under xvfb-run)";
+    test::TempDir folder;
+    folder.Write("map.html",
+                 "<!DOCTYPE html><script>"
+                 "if (performance.getEntriesByType('navigation')[0].type === 'reload')"
+                 "  setInterval(() => window.external.DayInformation(0), 250);</script>");
+    static QStringList warnings;
+    const QtMessageHandler previous =
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+            if (type == QtWarningMsg)
+                warnings << text;
+        });
+    int polls = 0;
+    FakeHost host;
+    CImpIDispatch external([&] { return &host; });
+    QObject::connect(&external, &CImpIDispatch::Polled, [&] { ++polls; });
+    CExplorer view(&external);
+    view.show();
+    QSignalSpy loads(&view, &QWebEngineView::loadStarted);
+    view.Navigate2(QString::fromStdString((folder.Path() / "map.html").string()));
+    EXPECT_TRUE(WaitFor([&] { return polls > 0; }, 4 * CExplorer::kFirstPollMs));
+    QTest::qWait(CExplorer::kFirstPollMs + 1000);
+    qInstallMessageHandler(previous);
+    EXPECT_EQ(loads.count(), 2);
+    EXPECT_EQ(warnings.filter("no poll").size(), 1) << warnings.join('\n').toStdString();
 }
 
 }  // namespace

@@ -31,7 +31,7 @@ using test::WaitFor;
 
 class MapWindowTest : public testing::Test {
   protected:
-    static void SetUpTestSuite() { app = test::StartBrowserApplication(); }
+    static void SetUpTestSuite() { app = test::DisplayApplication(); }
 
     void SetUp() override {
         if (!app)
@@ -53,6 +53,9 @@ class MapWindowTest : public testing::Test {
         dialog->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
         dialog->ChooseDataRoot(QString::fromStdString(card.Root()));
+        // Asked before the page's script has run, tramletMap would only
+        // be reported missing, again and again.
+        ASSERT_TRUE(WaitFor([&] { return Js("typeof tramletMap === 'object'").toBool(); }));
     }
 
     QVariant Js(const QString& script) {

@@ -47,6 +47,8 @@ TEST_F(PageMessagesTest, DayThenClipThenPosition) {
 
 // A reloaded page gets the day again, even while playing, and then what is
 // open, which may not be the day's first recording; or that nothing is.
+// The old page's last polls, after the reload began, leave the day to the
+// new one.
 TEST_F(PageMessagesTest, EveryHandOverOfTheDayIsFollowedByWhatIsOpen) {
     const std::string day = "1\t20120305\t142233\t37.566500\t126.978000\t150000\t0\t0";
     messages.SetDayMessage(day, false);
@@ -54,12 +56,15 @@ TEST_F(PageMessagesTest, EveryHandOverOfTheDayIsFollowedByWhatIsOpen) {
     EXPECT_EQ(messages.GetPageMessage(0), "3\t");
     openStamp = "20120305-150000";
     playing = true;
-    for (const bool reloaded : {false, true}) {
-        if (reloaded)
-            messages.RequeueDayMessage();
-        EXPECT_EQ(messages.GetPageMessage(1), reloaded ? day : messages.PositionMessage());
+    EXPECT_EQ(messages.GetPageMessage(1), messages.PositionMessage());
+    for (const int oldPagesLastPoll : {-1, 0, 4}) {
+        messages.RequeueDayMessage();
+        if (oldPagesLastPoll >= 0) {
+            EXPECT_NE(messages.GetPageMessage(oldPagesLastPoll), day);
+        }
+        EXPECT_EQ(messages.GetPageMessage(1), day);
+        EXPECT_EQ(messages.GetPageMessage(1), "3\t20120305-150000");
     }
-    EXPECT_EQ(messages.GetPageMessage(1), "3\t20120305-150000");
 }
 
 TEST_F(PageMessagesTest, TheDayWaitsUntilAskedForAndIsEmptiedWhenTheCardGoes) {
