@@ -232,9 +232,4 @@ int GpsTable::FixCount() const {
                                           [](const GpsEntry& e) { return e.present; }));
 }
 
-GpsTable& TheGpsTable() {
-    static GpsTable table;
-    return table;
-}
-
 }  // namespace tramlet

@@ -65,7 +65,5 @@ class GpsTable {
     GpsLoadReport lastLoad_;
 };
 
-// The one table the whole program shares.
-GpsTable& TheGpsTable();
 
 }  // namespace tramlet

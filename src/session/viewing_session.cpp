@@ -158,7 +158,12 @@ void ViewingSession::SelectDay() {
     const CalendarDate date = m_calendar.SelectedDate();
     m_catalogue.SetSelectedDate(date);
     m_catalogue.SelectDay(DataRoot(), date);
-    m_gps.LoadGpsLog(DataRoot(), date.year, date.month, date.day);
+    const GpsLoadReport gps = m_gps.LoadGpsLog(DataRoot(), date.year, date.month, date.day);
+    if (gps.skipped > 0) {
+        m_host.Log(GpsLogPath(DataRoot(), date.year, date.month, date.day) + ": " +
+                   std::to_string(gps.skipped) + " of " + std::to_string(gps.lines) +
+                   " lines hold no possible fix and were skipped");
+    }
     m_hasMoment = false;
     m_hour = m_minute = m_second = 0;
     m_catalogue.MarkMinutesAndSeconds(0, 0, 0);

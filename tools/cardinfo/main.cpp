@@ -80,7 +80,7 @@ std::string GpsSummary(const std::string& root, int y, int m, int d, const GpsLo
 
 void PrintDay(const std::string& root, int key, const Day& day) {
     const int y = key / 10000, m = key / 100 % 100, d = key % 100;
-    GpsTable& gps = TheGpsTable();
+    GpsTable gps;
     const GpsLoadReport log = gps.LoadGpsLog(root, y, m, d);
     std::printf("%04d-%02d-%02d  %zu recordings, %d unfinished clips, %s\n", y, m, d,
                 day.recordings.size(), day.unfinished, GpsSummary(root, y, m, d, log).c_str());
