@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QLocale>
 #include <QSettings>
 #include <QWebChannel>
 #include <QWebEngineProfile>
@@ -134,7 +135,11 @@ void CExplorer::Navigate2(const QString& mapFile) {
                                  .value("MapTileUrl")
                                  .toString());
     reloadedForSilence_ = false;
-    load(MapScheme::PageUrl(file.fileName()));
+    QUrl page = MapScheme::PageUrl(file.fileName());
+    // The page speaks the program's language.
+    if (QLocale().language() != QLocale::Korean)
+        page.setQuery(QStringLiteral("lang=en"));
+    load(page);
 }
 
 void CExplorer::Refresh() {
