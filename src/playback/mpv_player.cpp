@@ -261,7 +261,11 @@ std::optional<std::string> MpvPlayer::StartOpen(const std::string& path) {
     return std::nullopt;
 }
 
+// Only a change is sent: pausing a paused core again would cut short the
+// frame a frame step is about to show.
 void MpvPlayer::SetPaused(bool paused) {
+    if (running_ != paused)
+        return;
     int flag = paused ? 1 : 0;
     mpv_set_property_async(mpv_, 0, "pause", MPV_FORMAT_FLAG, &flag);
     running_ = !paused;
