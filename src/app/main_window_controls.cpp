@@ -9,6 +9,8 @@
 #include "app/window_look.h"
 #include "controls/bitmap_button.h"
 #include "controls/bitmap_slider.h"
+#include "library/library_bar.h"
+#include "library/library_menu.h"
 #include "playback/speed_steps.h"
 #include "res/bitmaps.h"
 #include "res/dialog_units.h"
@@ -37,7 +39,8 @@ MainWindowControls::MainWindowControls(QWidget* window) : window_(window) {
     black.setColor(QPalette::Window, Qt::black);
     videoArea->setPalette(black);
 
-    map = Add(new QWidget(window), res::kMapArea, {430, 7, 157, 324}, Growth::kMap);
+    map = Add(new QWidget(window), res::kMapArea, {430, 7, 157, 310}, Growth::kMap);
+    library = Add(new library::LibraryMenu(window), 0, {430, 319, 157, 12}, Growth::kUnderMap);
     map->setAutoFillBackground(true);
     QPalette mapColours = map->palette();
     mapColours.setColor(QPalette::Window, QColor(28, 33, 40));
@@ -60,6 +63,7 @@ MainWindowControls::MainWindowControls(QWidget* window) : window_(window) {
     calendar = Add(new CMonthCalendar(window), res::kCalendar, {8, 337, 100, 86}, Growth::kFooter);
     CreateSliders();
     CreateButtons();
+    libraryBar = new library::LibraryBar(window);
     SetUpButtons();
     SetUpSliders();
     SetUpCalendar();
@@ -231,6 +235,8 @@ void MainWindowControls::Place(const QSize& window, bool fullScreen) {
     }
     if (fullScreen)
         videoArea->setGeometry(QRect(QPoint(0, 0), window));
+    const QRect video = videoArea->geometry();
+    libraryBar->setGeometry(video.x(), video.y(), video.width(), libraryBar->sizeHint().height());
 }
 
 }  // namespace tramlet

@@ -14,6 +14,10 @@ namespace tramlet {
 class CBitmapButton;
 class CBitmapSlider;
 class CMonthCalendar;
+namespace library {
+class LibraryBar;
+class LibraryMenu;
+}  // namespace library
 
 // The main window's controls: made at their designed places, set up with
 // their pictures, ranges and tips, and placed again for any window size.
@@ -31,6 +35,8 @@ class MainWindowControls {
 
     QWidget* videoArea = nullptr;
     QWidget* map = nullptr;
+    library::LibraryMenu* library = nullptr;
+    library::LibraryBar* libraryBar = nullptr;
     CMonthCalendar* calendar = nullptr;
     CBitmapSlider* timeline = nullptr;
     CBitmapSlider* volume = nullptr;

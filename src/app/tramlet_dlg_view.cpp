@@ -10,6 +10,8 @@
 #include "app/video_area_notes.h"
 #include "controls/bitmap_button.h"
 #include "controls/bitmap_slider.h"
+#include "library/library_bar.h"
+#include "library/library_menu.h"
 #include "playback/speed_steps.h"
 #include "res/resource_ids.h"
 
@@ -63,6 +65,7 @@ void CTramletDlg::ConnectInput() {
     connect(c.reset, &QAbstractButton::clicked, this, &CTramletDlg::OnBnClickedReset);
     connect(c.backup, &QAbstractButton::clicked, this, &CTramletDlg::OnBnClickedBackup);
     connect(c.capture, &QAbstractButton::clicked, this, &CTramletDlg::OnBnClickedCapture);
+    connect(c.library, &library::LibraryMenu::VehicleChosen, this, &CTramletDlg::ChooseDataRoot);
 }
 
 void CTramletDlg::OnSliderDone(int id, int position) {
@@ -198,6 +201,8 @@ void CTramletDlg::Render() {
     m_controls.forward->setEnabled(buttons.forward);
     m_controls.calendar->Show(s.Calendar());
     m_notes->Show(s.VideoNote(), s.Recording());
+    if (s.RootIsCard() && !m_fullScreen)
+        m_controls.libraryBar->OfferCard(s.DataRoot());
     RenderTimers();
     update(m_controls.markAnchor->geometry().adjusted(0, 0, 0, kMarkBarsDepth));
 }

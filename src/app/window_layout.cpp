@@ -20,6 +20,12 @@ PixelRect PlaceControl(const PixelRect& base, Growth growth, int dw, int dh) {
             placed.top += dh;
             placed.bottom += dh;
             break;
+        case Growth::kUnderMap:
+            placed.left += videoWidth;
+            placed.right += dw;
+            placed.top += dh;
+            placed.bottom += dh;
+            break;
         case Growth::kFooter:
             placed.top += dh;
             placed.bottom += dh;

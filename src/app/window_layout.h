@@ -11,6 +11,7 @@ enum class Growth {
     kVideo,
     kMap,         // beside the video: the rest of the width, all the height
     kUnderVideo,  // the timeline: widens with the video and stays under it
+    kUnderMap,    // widens with the map and stays under it
     kFooter,
 };
 

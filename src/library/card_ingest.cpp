@@ -9,7 +9,6 @@
 #include <filesystem>
 #include <memory>
 
-#include "platform/data_root.h"
 #include "avifix/repair_pass.h"
 #include "backup/block_io.h"
 #include "backup/sha256.h"
@@ -21,6 +20,7 @@
 #include "library/gps_fixes.h"
 #include "library/library_layout.h"
 #include "library/staging_area.h"
+#include "platform/data_root.h"
 
 namespace tramlet::library {
 namespace {

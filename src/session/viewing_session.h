@@ -98,6 +98,10 @@ class ViewingSession {
     bool SyncWanted() const { return m_recording.IsPlaying() && !m_recording.IsSingleView(); }
 
     const std::string& DataRoot() const { return m_root.Root(); }
+    // The data root is a recorder's card, and repaired.
+    bool RootIsCard() const {
+        return m_root.RootOrigin() == DataRootWatch::Origin::kCard && !m_repairRunning;
+    }
     bool HasMoment() const { return m_hasMoment; }
     Moment ChosenMoment() const { return {m_hour, m_minute, m_second}; }
     const CalendarModel& Calendar() const { return m_calendar; }
