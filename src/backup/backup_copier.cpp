@@ -339,6 +339,18 @@ bool IsSameFolder(const std::string& a, const std::string& b) {
     return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
+bool LiesWithinFolder(const std::string& path, const std::string& folder) {
+    if (path.empty() || folder.empty())
+        return false;
+    for (std::filesystem::path p = std::filesystem::path(path).lexically_normal();;
+         p = p.parent_path()) {
+        if (IsSameFolder(p.string(), folder))
+            return true;
+        if (p == p.parent_path() || p.parent_path().empty())
+            return false;
+    }
+}
+
 bool WouldCopyOntoDataRoot(const std::string& backupDir, const std::string& dataRoot) {
     const std::string backup = WithSlash(backupDir);
     const std::string root = WithSlash(dataRoot);

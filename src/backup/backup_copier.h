@@ -96,6 +96,10 @@ class BackupCopier {
 // data root, or files would be copied onto themselves).
 bool IsSameFolder(const std::string& a, const std::string& b);
 
+// True when `path` is `folder` or lies below it, links followed; parts of
+// `path` that do not exist yet are fine.
+bool LiesWithinFolder(const std::string& path, const std::string& folder);
+
 // True when a backup into `backupDir` would write into the data root's own
 // video or gps folder: the same folder, or links that lead there.
 bool WouldCopyOntoDataRoot(const std::string& backupDir, const std::string& dataRoot);

@@ -15,12 +15,15 @@
 #include <QTimeEdit>
 
 #include <algorithm>
+#include <array>
 #include <filesystem>
 #include <optional>
 
+#include "backup/backup_defaults.h"
 #include "backup/backup_hand_over.h"
 #include "backup/backup_progress_dlg.h"
 #include "backup/backup_report_text.h"
+#include "backup/export_choices_box.h"
 #include "backup/local_moment.h"
 #include "catalogue/clip_name.h"
 #include "catalogue/folder_listing.h"
@@ -105,6 +108,20 @@ std::filesystem::path FreeExportName(const std::string& folder,
     }
 }
 
+// The channels of the clips the pattern finds; all four when it finds none,
+// so that the choice is still the user's.
+std::array<bool, 4> ChannelsFound(const std::string& pattern) {
+    std::array<bool, 4> found{};
+    for (const std::string& name : FindFiles(pattern)) {
+        const std::optional<ClipName> clip = ParseClipName(name);
+        if (clip && !clip->IsUnfinished() && clip->HasValidChannel())
+            found[static_cast<size_t>(clip->channel - 1)] = true;
+    }
+    if (std::none_of(found.begin(), found.end(), [](bool there) { return there; }))
+        found.fill(true);
+    return found;
+}
+
 QString ChooseFolder(QWidget* owner, const QString& title) {
     return QFileDialog::getExistingDirectory(owner, title);
 }
@@ -126,7 +143,7 @@ CBackup::CBackup(QWidget* parent, Hooks hooks) : QDialog(parent), m_hooks(std::m
     MarkAsOwnDialog(*this);
     setObjectName(Id(res::kBackupDialog));
     setWindowTitle(QString::fromUtf8("영상 백업"));
-    setFixedSize(FromDialogUnits({0, 0, 318, 162}).size());
+    setFixedSize(FromDialogUnits({0, 0, 318, 178}).size());
     DoDataExchange();
     OnInitDialog();
 }
@@ -147,21 +164,12 @@ void CBackup::DoDataExchange() {
     m_folderText->setTextFormat(Qt::PlainText);
     auto* browse = Place(new QPushButton("...", this), res::kBrowseFolder, {277, 87, 17, 16});
     // Instead of copying the clips, one video file to hand on.
-    m_exportGroup = Place(new QGroupBox(QString::fromUtf8("영상으로 내보내기"), this),
-                          res::kExportVideo, {17, 111, 282, 30});
-    m_exportGroup->setCheckable(true);
-    m_exportGroup->setChecked(false);
-    m_radioLossless = Place(new QRadioButton(QString::fromUtf8("채널별 무손실"), m_exportGroup),
-                            res::kRadioLossless, {6, 13, 90, 12});
-    auto* merged = Place(
-        new QRadioButton(QString::fromUtf8("한 화면으로 합치기 (시각·위치 표시)"), m_exportGroup),
-        res::kRadioMerged, {100, 13, 176, 12});
-    merged->setChecked(true);
+    m_export = Place(new ExportChoicesBox(this), res::kExportVideo, {17, 111, 282, 46});
     auto* ok =
-        Place(new QPushButton(QString::fromUtf8("확인"), this), res::kOk, {196, 144, 50, 14});
+        Place(new QPushButton(QString::fromUtf8("확인"), this), res::kOk, {196, 160, 50, 14});
     ok->setDefault(true);
     auto* cancel =
-        Place(new QPushButton(QString::fromUtf8("취소"), this), res::kCancel, {250, 144, 50, 14});
+        Place(new QPushButton(QString::fromUtf8("취소"), this), res::kCancel, {250, 160, 50, 14});
 
     connect(m_radioCurrent, &QRadioButton::clicked, this, &CBackup::OnBnClickedRadioCurrent);
     connect(m_radioPeriod, &QRadioButton::clicked, this, &CBackup::OnBnClickedRadioPeriod);
@@ -172,25 +180,59 @@ void CBackup::DoDataExchange() {
         return [this, side] { ValidatePeriod(side); };
     };
     connect(m_startDate, &QDateEdit::dateChanged, this, validate(PeriodSide::kStart));
+    connect(m_startDate, &QDateEdit::dateChanged, this, &CBackup::OfferChannels);
     connect(m_startTime, &QTimeEdit::timeChanged, this, validate(PeriodSide::kStart));
     connect(m_endDate, &QDateEdit::dateChanged, this, validate(PeriodSide::kEnd));
     connect(m_endTime, &QTimeEdit::timeChanged, this, validate(PeriodSide::kEnd));
 }
 
 void CBackup::OnInitDialog() {
-    const QDateTime now = QDateTime::currentDateTime();
+    m_export->Offer(RememberedExportChoices());
     OnBnClickedRadioCurrent();
+    OfferPeriod(QDate());
+    m_rememberedDir = QSettings("Ostra", "Tramlet").value(kBackupDirKey).toString().toStdString();
+    SetBackupDir(OfferedBackupDir(m_rememberedDir, m_dataRoot));
+}
+
+void CBackup::TakeOver(const BackupHandOver& handOver) {
+    m_dataRoot = handOver.dataRoot;
+    m_year = handOver.date.year;
+    m_month = handOver.date.month;
+    m_day = handOver.date.day;
+    m_recordingOpen = handOver.recordingOpen;
+    m_clipHour = handOver.clipHour;
+    m_clipMinute = handOver.clipMinute;
+    m_clipSecond = handOver.clipSecond;
+    SetBackupDir(OfferedBackupDir(m_rememberedDir, m_dataRoot));
+    OfferPeriod(QDate(m_year, m_month, m_day));
+}
+
+void CBackup::OfferPeriod(const QDate& viewedDay) {
+    const BackupPeriod period =
+        OfferedPeriod(viewedDay, RememberedPeriod(), QDateTime::currentDateTime());
     {
         const QSignalBlocker blockers[] = {QSignalBlocker(m_startDate), QSignalBlocker(m_startTime),
                                            QSignalBlocker(m_endDate), QSignalBlocker(m_endTime)};
-        m_endDate->setDate(now.date());
-        m_endTime->setTime(now.time());
-        m_startDate->setDate(now.date());
-        m_startTime->setTime(QTime(0, 0, 0));
+        m_endDate->setDate(period.end.date());
+        m_endTime->setTime(period.end.time());
+        m_startDate->setDate(period.start.date());
+        m_startTime->setTime(period.start.time());
     }
-    const QString stored = QSettings("Ostra", "Tramlet").value(kBackupDirKey).toString();
-    SetBackupDir(stored.isEmpty() ? WithSlash(QDir::currentPath().toStdString())
-                                  : stored.toStdString());
+    OfferChannels();
+}
+
+// The open recording's channels, or those of the period's day.
+void CBackup::OfferChannels() {
+    if (m_dataRoot.empty()) {
+        m_export->SetAvailableChannels({true, true, true, true});
+        return;
+    }
+    const QDate day = m_startDate->date();
+    m_export->SetAvailableChannels(
+        ChannelsFound(m_radioCurrent->isChecked() && m_recordingOpen
+                          ? RecordingClipsPattern(m_dataRoot, m_year, m_month, m_day, m_clipHour,
+                                                  m_clipMinute, m_clipSecond)
+                          : DayClipsPattern(m_dataRoot, day.year(), day.month(), day.day())));
 }
 
 void CBackup::SetBackupDir(const std::string& folder) {
@@ -209,12 +251,14 @@ void CBackup::OnBnClickedRadioCurrent() {
     m_radioCurrent->setChecked(true);
     m_radioPeriod->setChecked(false);
     EnablePickers(false);
+    OfferChannels();
 }
 
 void CBackup::OnBnClickedRadioPeriod() {
     m_radioCurrent->setChecked(false);
     m_radioPeriod->setChecked(true);
     EnablePickers(true);
+    OfferChannels();
 }
 
 std::int64_t CBackup::Moment(const QDateEdit* date, const QTimeEdit* time) const {
@@ -269,10 +313,12 @@ std::vector<BackupItem> CBackup::Plan() const {
 }
 
 void CBackup::OnOK() {
+    RememberChoices();
     if (m_backupDir.empty()) {
         Message(LoadString(res::kChooseFolder));
         return;
     }
+    MakeDefaultFolder();
     if (!QFileInfo(QString::fromStdString(m_backupDir)).isDir()) {
         Message(QString::fromUtf8("백업 폴더가 없습니다: %1\n%2")
                     .arg(QString::fromStdString(m_backupDir), LoadString(res::kChooseFolder)));
@@ -286,7 +332,7 @@ void CBackup::OnOK() {
                               "영상을 먼저 재생하거나 기간을 지정해 주세요."));
         return;
     }
-    if (m_exportGroup->isChecked()) {
+    if (m_export->isChecked()) {
         ExportVideo();
         return;
     }
@@ -311,7 +357,13 @@ void CBackup::ExportVideo() {
     exporter::ExportRequest request;
     request.dataRoot = m_dataRoot;
     request.mode =
-        m_radioLossless->isChecked() ? exporter::ExportMode::kEach : exporter::ExportMode::kMerged;
+        m_export->Lossless() ? exporter::ExportMode::kEach : exporter::ExportMode::kMerged;
+    request.channels = m_export->Channels();
+    request.fullSize = m_export->FullSize();
+    if (request.channels.empty()) {
+        Message(QString::fromUtf8("내보낼 채널을 선택해 주세요."));
+        return;
+    }
     if (m_radioCurrent->isChecked()) {
         request.date = {m_year, m_month, m_day};
         request.fromSecond = m_clipHour * 3600 + m_clipMinute * 60 + m_clipSecond;
@@ -337,20 +389,28 @@ void CBackup::ExportVideo() {
         accept();
 }
 
+// The default folder is new to most users; a chosen one that is gone (an
+// unplugged disk, say) must not be made again in its place.
+void CBackup::MakeDefaultFolder() {
+    if (m_backupDir == DefaultBackupDir())
+        QDir().mkpath(QString::fromStdString(m_backupDir));
+}
+
+// Offered again next time, whatever comes of this backup.
+void CBackup::RememberChoices() {
+    RememberExportChoices(m_export->Choices());
+    if (m_radioPeriod->isChecked())
+        RememberPeriod(
+            {{m_startDate->date(), m_startTime->time()}, {m_endDate->date(), m_endTime->time()}});
+}
+
 void CBackup::Message(const QString& text, const QString& details) {
     m_hooks.message(this, text, details);
 }
 
 void RunBackupDialog(const BackupHandOver& handOver) {
     CBackup backup;
-    backup.m_dataRoot = handOver.dataRoot;
-    backup.m_year = handOver.date.year;
-    backup.m_month = handOver.date.month;
-    backup.m_day = handOver.date.day;
-    backup.m_recordingOpen = handOver.recordingOpen;
-    backup.m_clipHour = handOver.clipHour;
-    backup.m_clipMinute = handOver.clipMinute;
-    backup.m_clipSecond = handOver.clipSecond;
+    backup.TakeOver(handOver);
     backup.exec();
 }
 

@@ -11,7 +11,6 @@
 #include "backup/backup_plan.h"
 
 class QDateEdit;
-class QGroupBox;
 class QLabel;
 class QRadioButton;
 class QTimeEdit;
@@ -19,6 +18,7 @@ class QTimeEdit;
 namespace tramlet {
 
 struct BackupHandOver;
+class ExportChoicesBox;
 
 // The backup dialog: copies the open recording, or every clip of a period,
 // with the GPS logs of their days into a folder the user picks, or exports
@@ -36,6 +36,10 @@ class CBackup : public QDialog {
     };
 
     explicit CBackup(QWidget* parent = nullptr, Hooks hooks = {});
+
+    // Takes what the main window hands over and offers what fits it: the
+    // viewed day's period, a folder off the card, the channels there are.
+    void TakeOver(const BackupHandOver& handOver);
 
     // Handed over by the main window before the dialog runs.
     std::string m_dataRoot;
@@ -60,11 +64,15 @@ class CBackup : public QDialog {
 
     void OnInitDialog();
     void DoDataExchange();
+    void OfferPeriod(const QDate& viewedDay);
+    void OfferChannels();
     void EnablePickers(bool enable);
     void ValidatePeriod(PeriodSide changed);
     std::int64_t Moment(const QDateEdit* date, const QTimeEdit* time) const;
     std::vector<BackupItem> Plan() const;
     bool RefuseFolder(const std::string& folder);
+    void MakeDefaultFolder();
+    void RememberChoices();
     void ExportVideo();
     void Message(const QString& text, const QString& details = {});
 
@@ -76,9 +84,9 @@ class CBackup : public QDialog {
     QRadioButton* m_radioCurrent = nullptr;
     QRadioButton* m_radioPeriod = nullptr;
     QLabel* m_folderText = nullptr;
-    QGroupBox* m_exportGroup = nullptr;
-    QRadioButton* m_radioLossless = nullptr;
-    std::string m_backupDir;  // ends in '/'; empty when none is chosen
+    ExportChoicesBox* m_export = nullptr;
+    std::string m_rememberedDir;  // as the settings hold it, maybe empty
+    std::string m_backupDir;      // ends in '/'; empty when none is chosen
 };
 
 // Runs the backup dialog modally over what the main window hands over.

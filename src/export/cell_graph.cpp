@@ -1,5 +1,6 @@
 #include "export/cell_graph.h"
 
+#include <algorithm>
 #include <cstdio>
 
 extern "C" {
@@ -54,6 +55,15 @@ std::string Description(const CellLayout& layout, const std::vector<CellSource>&
 }
 
 }  // namespace
+
+void CellLayout::FitWithin(int maxWidth, int maxHeight) {
+    const double scale = std::min(
+        {1.0, static_cast<double>(maxWidth) / Width(), static_cast<double>(maxHeight) / Height()});
+    if (scale >= 1.0)
+        return;
+    cellWidth = std::max(2, static_cast<int>(cellWidth * scale) / 2 * 2);
+    cellHeight = std::max(2, static_cast<int>(cellHeight * scale) / 2 * 2);
+}
 
 int CellGraph::Build(const CellLayout& layout, const std::vector<CellSource>& sources) {
     graph_.reset(avfilter_graph_alloc());

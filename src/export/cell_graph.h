@@ -19,6 +19,9 @@ struct CellLayout {
 
     int Width() const { return cells == 1 ? cellWidth : 2 * cellWidth; }
     int Height() const { return cells > 2 ? 2 * cellHeight : cellHeight; }
+    // Shrinks the cells, keeping their shape and even sizes, until the whole
+    // picture fits; a picture that fits already is left as it is.
+    void FitWithin(int maxWidth, int maxHeight);
 };
 
 // A cell's content in one recording: the channel's first decoded picture,

@@ -26,6 +26,9 @@ struct ExportRequest {
     // With kEach a pattern: OUT.mp4 gives OUT-ch1.mp4 and so on.
     std::filesystem::path output;
     bool overwrite = false;
+    // kMerged: keep every channel's own picture size, however large the
+    // merged picture grows, instead of fitting it within 1920x1080.
+    bool fullSize = false;
     int crf = 20;
     std::string preset = "veryfast";
 };

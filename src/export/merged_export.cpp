@@ -18,6 +18,9 @@ extern "C" {
 namespace tramlet::exporter {
 namespace {
 
+constexpr int kMaxWidth = 1920;
+constexpr int kMaxHeight = 1080;
+
 // Date and time of the picture, then the position and speed of its second
 // when the log has a fix.
 std::string CaptionText(const CalendarDate& date, int second, const GpsTable& gps) {
@@ -63,8 +66,8 @@ class MergedExport {
     }
 
   private:
-    // Cells take the size of the largest picture among the clips; the frame
-    // rate is the first clip's.
+    // Cells take the size of the largest picture among the clips, shrunk to
+    // fit the merged picture's largest size; the frame rate is the first clip's.
     ExportResult MeasureCells(const std::vector<PlannedRecording>& plan) {
         layout_.cells = request_.channels.size() == 1 ? 1 : request_.channels.size() == 2 ? 2 : 4;
         layout_.fontFile = CaptionFontFile();
@@ -84,6 +87,10 @@ class MergedExport {
                     std::max(layout_.cellHeight, reader.Stream()->codecpar->height);
             }
         }
+        // Four 1080p channels would make a 3840x2160 file that few players
+        // and fewer recipients want.
+        if (!request_.fullSize)
+            layout_.FitWithin(kMaxWidth, kMaxHeight);
         return {};
     }
 

@@ -47,6 +47,8 @@ inline constexpr int kRadioCurrent = 1031;
 inline constexpr int kExportVideo = 1040;
 inline constexpr int kRadioLossless = 1041;
 inline constexpr int kRadioMerged = 1042;
+inline constexpr int kExportChannel1 = 1043;  // to 1046 for channel 4
+inline constexpr int kExportFullSize = 1047;
 inline constexpr int kOk = 1;
 inline constexpr int kCancel = 2;
 

@@ -49,4 +49,15 @@ SnapshotFacts CollectSnapshotFacts(const CalendarDate& date, int secondOfDay,
     return facts;
 }
 
+std::string SnapshotFileName(const SnapshotFacts& facts) {
+    std::string digits;
+    for (const char c : facts.dateTime) {
+        if (c >= '0' && c <= '9')
+            digits += c;
+    }
+    if (digits.size() != 14)
+        return {};
+    return "Tramlet-" + digits.substr(0, 8) + "-" + digits.substr(8) + ".jpg";
+}
+
 }  // namespace tramlet

@@ -26,4 +26,8 @@ struct SnapshotFacts {
 SnapshotFacts CollectSnapshotFacts(const CalendarDate& date, int secondOfDay,
                                    std::optional<int> recordingStart, const GpsTable& gps);
 
+// The name a snapshot of that moment is offered under,
+// "Tramlet-YYYYMMDD-HHMMSS.jpg"; empty when the facts hold no moment.
+std::string SnapshotFileName(const SnapshotFacts& facts);
+
 }  // namespace tramlet

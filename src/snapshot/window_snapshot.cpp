@@ -2,13 +2,16 @@
 
 #include <QBuffer>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QImageWriter>
 #include <QMessageBox>
 #include <QPainter>
 #include <QSaveFile>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QWidget>
 
 #include <string>
@@ -87,7 +90,17 @@ QString WriteSnapshot(const QImage& picture, const QString& path, const Snapshot
     return {};
 }
 
-QString ChooseSnapshotFile() {
+QString SuggestedSnapshotPath(const SnapshotFacts& facts, const QDateTime& now) {
+    QString name = QString::fromStdString(SnapshotFileName(facts));
+    if (name.isEmpty())
+        name = now.toString("'Tramlet-'yyyyMMdd-HHmmss'.jpg'");
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        folder = QDir::homePath();
+    return QDir(folder).filePath(name);
+}
+
+QString ChooseSnapshotFile(const QString& suggestedPath) {
     QFileDialog dialog;
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
@@ -101,15 +114,18 @@ QString ChooseSnapshotFile() {
                      [&dialog, entries](const QString& entry) {
                          dialog.setDefaultSuffix(kFilters[entries.indexOf(entry)].suffix);
                      });
+    // After the filter: choosing one rewrites the name's extension.
+    dialog.setDirectory(QFileInfo(suggestedPath).absolutePath());
+    dialog.selectFile(QFileInfo(suggestedPath).fileName());
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().front();
 }
 
 void SaveWindowSnapshot(QWidget& window, const SnapshotFacts& facts,
-                        const std::function<QString()>& chooseFile) {
+                        const std::function<QString(const QString&)>& chooseFile) {
     const QImage picture = GrabWindowFrame(window);
-    const QString path = chooseFile();
+    const QString path = chooseFile(SuggestedSnapshotPath(facts, QDateTime::currentDateTime()));
     if (path.isEmpty())
         return;
     const QString error = WriteSnapshot(picture, path, facts);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QImage>
 #include <QString>
 
@@ -21,12 +22,18 @@ QImage GrabWindowFrame(QWidget& window);
 // EXIF data. Returns an error message, or an empty string on success.
 QString WriteSnapshot(const QImage& picture, const QString& path, const SnapshotFacts& facts);
 
-// The save dialog: empty when the user cancels.
-QString ChooseSnapshotFile();
+// Where the save dialog starts: the snapshot's own name in the user's
+// pictures folder (the home folder when there is none), named after the
+// moment shown, or after `now` when no moment is.
+QString SuggestedSnapshotPath(const SnapshotFacts& facts, const QDateTime& now);
+
+// The save dialog, starting at the suggested path: empty when the user cancels.
+QString ChooseSnapshotFile(const QString& suggestedPath);
 
 // The capture button: takes the picture first, so that the save dialog is
 // never in it, then asks for the name and tells the user if the write fails.
-void SaveWindowSnapshot(QWidget& window, const SnapshotFacts& facts,
-                        const std::function<QString()>& chooseFile = ChooseSnapshotFile);
+void SaveWindowSnapshot(
+    QWidget& window, const SnapshotFacts& facts,
+    const std::function<QString(const QString& suggestedPath)>& chooseFile = ChooseSnapshotFile);
 
 }  // namespace tramlet

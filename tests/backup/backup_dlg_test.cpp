@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDateEdit>
 #include <QDir>
 #include <QGroupBox>
@@ -23,8 +24,11 @@
 #include <string>
 #include <vector>
 
+#include "backup/backup_hand_over.h"
 #include "backup/backup_progress_dlg.h"
 #include "res/resource_ids.h"
+#include "support/run_command.h"
+#include "support/scoped_home.h"
 #include "support/temp_dir.h"
 
 namespace tramlet {
@@ -59,7 +63,10 @@ class BackupDialogTest : public testing::Test {
         card_.Write("gps/20120305.gps", "142233 37.5 127.0 40 90\n");
     }
 
-    std::unique_ptr<CBackup> Open() {
+    // The dialog as the main window opens it on the card's recording; by
+    // default with the test's backup folder chosen.
+    std::unique_ptr<CBackup> Open(bool chooseBackupFolder = true,
+                                  CalendarDate viewedDay = {2012, 3, 5}) {
         CBackup::Hooks hooks;
         hooks.chooseFolder = [this](QWidget*, const QString&) { return chosenFolder_; };
         hooks.message = [this](QWidget*, const QString& text, const QString& details) {
@@ -67,15 +74,9 @@ class BackupDialogTest : public testing::Test {
         };
         hooks.write = write_;
         auto dialog = std::make_unique<CBackup>(nullptr, hooks);
-        dialog->m_dataRoot = card_.Root();
-        dialog->m_year = 2012;
-        dialog->m_month = 3;
-        dialog->m_day = 5;
-        dialog->m_recordingOpen = true;
-        dialog->m_clipHour = 14;
-        dialog->m_clipMinute = 22;
-        dialog->m_clipSecond = 33;
-        dialog->SetBackupDir(backup_.Root());
+        dialog->TakeOver({viewedDay, true, 14, 22, 33, card_.Root()});
+        if (chooseBackupFolder)
+            dialog->SetBackupDir(backup_.Root());
         return dialog;
     }
 
@@ -111,6 +112,8 @@ class BackupDialogTest : public testing::Test {
     }
 
     test::TempDir settings_;
+    test::TempDir home_;
+    const test::ScopedHome scopedHome_{home_.Path()};
     test::TempDir card_;
     test::TempDir backup_;
     QString chosenFolder_;
@@ -118,14 +121,14 @@ class BackupDialogTest : public testing::Test {
     std::vector<Shown> shown_;
 };
 
-TEST_F(BackupDialogTest, RadioButtonsSwitchThePickers) {
+TEST_F(BackupDialogTest, RadioButtonsSwitchThePickersThatOfferTheViewedDay) {
     const auto dialog = Open();
     dialog->show();
     EXPECT_TRUE(Control<QRadioButton>(*dialog, res::kRadioCurrent)->isChecked());
     for (QWidget* picker : Pickers(*dialog))
         EXPECT_FALSE(picker->isEnabled());
-    EXPECT_EQ(End(*dialog).date(), QDate::currentDate());
-    EXPECT_EQ(Start(*dialog), QDateTime(QDate::currentDate(), QTime(0, 0)));
+    EXPECT_EQ(Start(*dialog), QDateTime(QDate(2012, 3, 5), QTime(0, 0)));
+    EXPECT_EQ(End(*dialog), QDateTime(QDate(2012, 3, 5), QTime(23, 59, 59)));
 
     QTest::mouseClick(Control<QRadioButton>(*dialog, res::kRadioPeriod), Qt::LeftButton);
     EXPECT_FALSE(Control<QRadioButton>(*dialog, res::kRadioCurrent)->isChecked());
@@ -229,24 +232,41 @@ TEST_F(BackupDialogTest, EnterAndEscapeDoNotCloseIt) {
     EXPECT_FALSE(fs::exists(backup_.Path() / "video"));
 }
 
-TEST_F(BackupDialogTest, FolderFallsBackToTheWorkingFolderAndRemembersTheChoice) {
-    const QString previous = QDir::currentPath();
-    ASSERT_TRUE(QDir::setCurrent(QString::fromStdString(backup_.Path().string())));
-    const auto fresh = std::make_unique<CBackup>();  // nothing stored yet
-    QDir::setCurrent(previous);
-    EXPECT_EQ(fresh->BackupDir(), backup_.Root());
-    EXPECT_EQ(Control<QLabel>(*fresh, res::kBackupFolderText)->text(),
-              QString::fromStdString(backup_.Root()));
+// A folder on the card would be refused at the first OK: the user's videos
+// folder is offered instead, and made when the backup starts.
+TEST_F(BackupDialogTest, FolderDefaultsToTheVideosFolderOffTheCardAndRemembersTheChoice) {
+    const std::string videos = (home_.Path() / "Videos/Tramlet/").string();
+    struct Case {
+        const char* what;
+        std::string remembered;
+        std::string offered;
+    };
+    for (const Case& c :
+         {Case{"nothing remembered", "", videos}, Case{"the card", card_.Root(), videos},
+          Case{"a folder on the card", card_.Root() + "backups/", videos},
+          Case{"a folder elsewhere", backup_.Root(), backup_.Root()}}) {
+        QSettings("Ostra", "Tramlet").setValue("BackupDir", QString::fromStdString(c.remembered));
+        const auto dialog = Open(false);
+        EXPECT_EQ(dialog->BackupDir(), c.offered) << c.what;
+        EXPECT_EQ(Control<QLabel>(*dialog, res::kBackupFolderText)->text().toStdString(), c.offered)
+            << c.what;
+    }
+
+    QSettings("Ostra", "Tramlet").remove("BackupDir");
+    const auto first = Open(false);
+    first->OnOK();
+    ASSERT_EQ(shown_.size(), 1u);
+    EXPECT_EQ(shown_[0].text, QString::fromUtf8("백업이 완료되었습니다."));
+    EXPECT_TRUE(fs::exists(fs::path(videos) / "video" / kClip1));
 
     const auto dialog = Open();
-    chosenFolder_ = QString::fromStdString(card_.Path().string() + "/video");
+    chosenFolder_ = QString::fromStdString(backup_.Path().string() + "/mine");
+    fs::create_directory(backup_.Path() / "mine");
     dialog->OnBnClickedBrowse();
-    const std::string chosen = card_.Root() + "video/";
+    const std::string chosen = backup_.Root() + "mine/";
     EXPECT_EQ(dialog->BackupDir(), chosen);
     EXPECT_EQ(QSettings("Ostra", "Tramlet").value("BackupDir").toString().toStdString(), chosen);
-    const CBackup next;
-    EXPECT_EQ(next.BackupDir(), chosen);
-    EXPECT_EQ(Control<QLabel>(next, res::kBackupFolderText)->text().toStdString(), chosen);
+    EXPECT_EQ(Open(false)->BackupDir(), chosen);
 }
 
 TEST_F(BackupDialogTest, RefusesTheDataRootAsBackupFolder) {
@@ -257,7 +277,7 @@ TEST_F(BackupDialogTest, RefusesTheDataRootAsBackupFolder) {
     EXPECT_FALSE(QSettings("Ostra", "Tramlet").contains("BackupDir"));
     ASSERT_EQ(shown_.size(), 1u);
 
-    dialog->SetBackupDir(card_.Root());  // e.g. a stored folder, or the working folder
+    dialog->SetBackupDir(card_.Root());  // however it came there
     dialog->OnOK();
     ASSERT_EQ(shown_.size(), 2u);
     EXPECT_EQ(shown_[1].text, shown_[0].text);
@@ -278,7 +298,9 @@ TEST_F(BackupDialogTest, CopiesTheCurrentRecordingAndReportsCompletion) {
     EXPECT_TRUE(fs::exists(backup_.Path() / "SHA256SUMS"));
 }
 
-TEST_F(BackupDialogTest, ExportsTheOpenRecordingAsVideoInsteadOfCopying) {
+// The recording has channels 1 and 2: only those are offered, and merged
+// they sit side by side.
+TEST_F(BackupDialogTest, ExportsTheOpenRecordingsChosenChannelsAsVideoInsteadOfCopying) {
     test::TempDir card;
     ASSERT_EQ(std::system((std::string(TRAMLET_SIMCARD) +
                            " -q --size 160x96 --start 20120305-142233 --channels 12 --duration 2 " +
@@ -287,26 +309,74 @@ TEST_F(BackupDialogTest, ExportsTheOpenRecordingAsVideoInsteadOfCopying) {
               0);
     struct Case {
         int radio;
+        std::vector<bool> ticked;  // channels 1 and 2
         std::vector<const char*> files;
+        const char* size;  // of the first file's video, as ffprobe prints it
     };
     for (const Case& c :
-         {Case{res::kRadioMerged, {"Tramlet-20120305-142233.mp4"}},
+         {Case{res::kRadioMerged, {true, true}, {"Tramlet-20120305-142233.mp4"}, "320x96"},
+          Case{res::kRadioMerged, {true, false}, {"Tramlet-20120305-142233-2.mp4"}, "160x96"},
           Case{res::kRadioLossless,
-               {"Tramlet-20120305-142233-2-ch1.mp4", "Tramlet-20120305-142233-2-ch2.mp4"}}}) {
+               {true, true},
+               {"Tramlet-20120305-142233-3-ch1.mp4", "Tramlet-20120305-142233-3-ch2.mp4"},
+               "160x96"}}) {
         shown_.clear();
         const auto dialog = Open();
-        dialog->m_dataRoot = card.Root();
+        dialog->TakeOver({{2012, 3, 5}, true, 14, 22, 33, card.Root()});
+        dialog->SetBackupDir(backup_.Root());
         Control<QGroupBox>(*dialog, res::kExportVideo)->setChecked(true);
         Control<QRadioButton>(*dialog, c.radio)->setChecked(true);
+        for (int channel = 1; channel <= 4; ++channel) {
+            EXPECT_EQ(Control<QCheckBox>(*dialog, res::kExportChannel1 + channel - 1)->isEnabled(),
+                      channel <= 2)
+                << channel;
+        }
+        for (int channel = 1; channel <= 2; ++channel) {
+            auto* box = Control<QCheckBox>(*dialog, res::kExportChannel1 + channel - 1);
+            if (box->isChecked() != c.ticked[static_cast<size_t>(channel - 1)])
+                box->click();
+        }
         dialog->OnOK();
         ASSERT_EQ(shown_.size(), 1u);
         EXPECT_TRUE(shown_[0].text.startsWith(QString::fromUtf8("영상을 내보냈습니다.")))
             << shown_[0].text.toStdString();
         for (const char* file : c.files)
             EXPECT_GT(fs::file_size(backup_.Path() / file), 0u) << file;
+        EXPECT_EQ(test::RunCommand({"ffprobe", "-v", "error", "-select_streams", "v",
+                                    "-show_entries", "stream=width,height", "-of", "csv=s=x:p=0",
+                                    (backup_.Path() / c.files[0]).string()})
+                      .out,
+                  std::string(c.size) + "\n")
+            << c.files[0];
         EXPECT_EQ(dialog->result(), QDialog::Accepted);
     }
     EXPECT_FALSE(fs::exists(backup_.Path() / "video"));
+}
+
+// What the user chose comes back the next time, for the day then viewed.
+TEST_F(BackupDialogTest, RemembersThePeriodAndTheExportChoices) {
+    {
+        const auto dialog = Open();
+        QTest::mouseClick(Control<QRadioButton>(*dialog, res::kRadioPeriod), Qt::LeftButton);
+        SetPeriod(*dialog, {{2012, 3, 5}, {14, 0}}, {{2012, 3, 6}, {2, 30}});
+        Control<QGroupBox>(*dialog, res::kExportVideo)->setChecked(true);
+        Control<QRadioButton>(*dialog, res::kRadioLossless)->setChecked(true);
+        Control<QCheckBox>(*dialog, res::kExportChannel1 + 1)->click();
+        dialog->SetBackupDir("");
+        dialog->OnOK();  // refused for want of a folder, but the choices stay
+    }
+    const auto next = Open(true, {2012, 3, 9});
+    EXPECT_EQ(Start(*next), QDateTime(QDate(2012, 3, 9), QTime(14, 0)));
+    EXPECT_EQ(End(*next), QDateTime(QDate(2012, 3, 10), QTime(2, 30)));
+    EXPECT_TRUE(Control<QGroupBox>(*next, res::kExportVideo)->isChecked());
+    EXPECT_TRUE(Control<QRadioButton>(*next, res::kRadioLossless)->isChecked());
+    EXPECT_FALSE(Control<QCheckBox>(*next, res::kExportFullSize)->isEnabled());
+    // Channel 2 was left out on purpose; 3 and 4 were merely not there.
+    std::vector<bool> ticked;
+    for (int channel = 1; channel <= 4; ++channel)
+        ticked.push_back(
+            Control<QCheckBox>(*next, res::kExportChannel1 + channel - 1)->isChecked());
+    EXPECT_EQ(ticked, (std::vector<bool>{true, false, true, true}));
 }
 
 TEST_F(BackupDialogTest, SaysWhatFailedAndWhy) {

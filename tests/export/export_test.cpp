@@ -190,6 +190,33 @@ TEST_F(ExportTest, EachPictureSizeOfAChannelGetsAFileOfItsOwn) {
     EXPECT_EQ(FrameHashes(second).size(), 60u);
 }
 
+TEST_F(ExportTest, MergedPictureOfLargeChannelsFitsWithin1080pUnlessFullSizeIsAsked) {
+    test::TempDir large;
+    ASSERT_EQ(std::system((std::string(TRAMLET_SIMCARD) +
+                           " -q --size 1920x1080 --frames 30 --start 20261202-090000 "
+                           "--channels 12 " +
+                           large.Root())
+                              .c_str()),
+              0);
+    struct Case {
+        std::vector<int> channels;
+        bool fullSize;
+        const char* size;  // width and height, as ffprobe prints them
+    };
+    for (const Case& c :
+         {Case{{1, 2}, false, "1920\n540\n"}, Case{{1, 2, 3}, false, "1920\n1080\n"},
+          Case{{1, 2}, true, "3840\n1080\n"}}) {
+        ExportRequest request = Request(ExportMode::kMerged, At(9, 0, 0), At(9, 0, 1), c.channels);
+        request.dataRoot = large.Root();
+        request.fullSize = c.fullSize;
+        request.overwrite = true;
+        const ExportResult result = ExportVideo(request, {});
+        ASSERT_EQ(result.error, ExportError::kNone) << result.detail;
+        EXPECT_EQ(Probe(request.output, "stream=width,height"), c.size) << c.channels.size();
+        EXPECT_EQ(Probe(request.output, "stream=index"), "0\n");  // one video stream
+    }
+}
+
 TEST_F(ExportTest, FailuresLeaveNothingBehindAndSayWhy) {
     std::atomic<bool> cancel{false};
     ExportCallbacks cancelling;

@@ -19,6 +19,7 @@
 #include <memory>
 #include <string>
 
+#include "support/scoped_home.h"
 #include "support/temp_dir.h"
 
 namespace tramlet {
@@ -103,13 +104,22 @@ TEST_F(WindowSnapshotTest, PictureIsTheFrameFromOnePixelAboveAndLeft) {
 }
 
 TEST_F(WindowSnapshotTest, SaveDialogOffersTheFourEntriesAndWritesJpegUnderAnyName) {
+    test::TempDir home;
+    const test::ScopedHome scopedHome(home.Path());
+    fs::create_directory(home.Path() / "Pictures");
     QStringList filters;
     QString selected;
+    QString offeredFolder;
+    QString offeredName;
     WhenModalShows([&](QWidget* modal) {
         auto* dialog = qobject_cast<QFileDialog*>(modal);
         ASSERT_NE(dialog, nullptr);
         filters = dialog->nameFilters();
         selected = dialog->selectedNameFilter();
+        offeredFolder = dialog->directory().absolutePath();
+        auto* nameEdit = dialog->findChild<QLineEdit*>("fileNameEdit");
+        ASSERT_NE(nameEdit, nullptr);
+        offeredName = nameEdit->text();
         SaveAs(dialog, folder_.Path(), "shot.png");
     });
     SaveWindowSnapshot(*window_, {"2012:03:05 14:22:40", "", std::nullopt});
@@ -117,6 +127,9 @@ TEST_F(WindowSnapshotTest, SaveDialogOffersTheFourEntriesAndWritesJpegUnderAnyNa
     ASSERT_EQ(filters.size(), 4);
     EXPECT_EQ(selected, filters[0]);
     EXPECT_TRUE(filters[0].startsWith("JPEG Image File"));
+    // The moment shown names the picture, in the user's pictures folder.
+    EXPECT_EQ(offeredName, "Tramlet-20120305-142240.jpg");
+    EXPECT_EQ(offeredFolder.toStdString(), (home.Path() / "Pictures").string());
     ASSERT_TRUE(fs::exists(Shot("shot.png")));
     EXPECT_TRUE(StartsWithJpegMarker(Shot("shot.png")));
     const QImage saved(QString::fromStdString(Shot("shot.png").string()), "jpeg");
@@ -150,7 +163,8 @@ TEST_F(WindowSnapshotTest, FailedWriteIsToldInAMessageBox) {
         told = box->text();
         box->accept();
     });
-    SaveWindowSnapshot(*window_, {}, [&] { return QString::fromStdString(target); });
+    SaveWindowSnapshot(*window_, {},
+                       [&](const QString&) { return QString::fromStdString(target); });
     EXPECT_TRUE(told.contains(QString::fromStdString(target))) << told.toStdString();
 }
 

@@ -25,7 +25,8 @@ using namespace tramlet::exporter;
 const char kHelp[] =
     R"(usage: tramlet-export video [--each|--merged] [--channels 1,2,3,4]
                             --from YYYYMMDD-HHMMSS --to YYYYMMDD-HHMMSS
-                            [--overwrite] [--json] [-q] DATA_ROOT OUT.mp4
+                            [--full-size] [--overwrite] [--json] [-q]
+                            DATA_ROOT OUT.mp4
        tramlet-export track --day YYYYMMDD [--from HHMMSS] [--to HHMMSS]
                             [--utc-offset +HH:MM] DATA_ROOT OUT.gpx
 
@@ -37,6 +38,9 @@ left out; each recording is a chapter.
               picture (one alone, two side by side, three or four in a 2x2
               grid), the date, time, GPS position and speed burned in along
               the bottom. A channel missing from a recording is a dark cell.
+              The picture is shrunk to fit within 1920x1080.
+  --full-size with --merged, keep every channel's own picture size (four
+              1080p channels make a 3840x2160 picture)
   --each      each chosen channel its own MP4, the video copied packet for
               packet (no quality lost): OUT.mp4 gives OUT-ch1.mp4 and so on.
               Each starts at the key frame at or before --from. Recordings
@@ -273,6 +277,7 @@ VideoLine ReadVideoLine(tools::CommandLine& line, int argc, char** argv) {
     std::optional<Moment> from, to;
     bool each = false, merged = false;
     line.Flag({"--each"}, each).Flag({"--merged"}, merged);
+    line.Flag({"--full-size"}, v.request.fullSize);
     line.Flag({"--overwrite"}, v.request.overwrite).Flag({"--json"}, v.json);
     line.Flag({"-q", "--quiet"}, v.quiet);
     line.Option("--channels", "a list of channels 1-4, such as 1,3", [&](const std::string& t) {
