@@ -142,7 +142,7 @@ CBackup::CBackup(QWidget* parent, Hooks hooks) : QDialog(parent), m_hooks(std::m
         m_hooks.message = ShowMessage;
     MarkAsOwnDialog(*this);
     setObjectName(Id(res::kBackupDialog));
-    setWindowTitle(QString::fromUtf8("영상 백업"));
+    setWindowTitle(QCoreApplication::translate("BackupDialog", "영상 백업"));
     setFixedSize(FromDialogUnits({0, 0, 318, 178}).size());
     DoDataExchange();
     OnInitDialog();
@@ -150,26 +150,29 @@ CBackup::CBackup(QWidget* parent, Hooks hooks) : QDialog(parent), m_hooks(std::m
 
 void CBackup::DoDataExchange() {
     Place(new QGroupBox(this), 0, {17, 8, 282, 59});
-    m_radioCurrent = Place(new QRadioButton(QString::fromUtf8("현재 영상"), this),
-                           res::kRadioCurrent, {22, 14, 52, 12});
-    m_radioPeriod = Place(new QRadioButton(QString::fromUtf8("기간 설정"), this), res::kRadioPeriod,
-                          {22, 33, 52, 12});
+    m_radioCurrent =
+        Place(new QRadioButton(QCoreApplication::translate("BackupDialog", "현재 영상"), this),
+              res::kRadioCurrent, {22, 14, 52, 12});
+    m_radioPeriod =
+        Place(new QRadioButton(QCoreApplication::translate("BackupDialog", "기간 설정"), this),
+              res::kRadioPeriod, {22, 33, 52, 12});
     m_startDate = AddDatePicker(this, res::kStartDate, {30, 49, 57, 12});
     m_startTime = AddTimePicker(this, res::kStartTime, {87, 49, 66, 12});
     Place(new QLabel("~", this), 0, {155, 50, 8, 11});
     m_endDate = AddDatePicker(this, res::kEndDate, {165, 49, 57, 12});
     m_endTime = AddTimePicker(this, res::kEndTime, {224, 49, 66, 12});
-    Place(new QGroupBox(QString::fromUtf8("백업 폴더"), this), 0, {17, 72, 282, 37});
+    Place(new QGroupBox(QCoreApplication::translate("BackupDialog", "백업 폴더"), this), 0,
+          {17, 72, 282, 37});
     m_folderText = Place(new QLabel(this), res::kBackupFolderText, {23, 87, 247, 16});
     m_folderText->setTextFormat(Qt::PlainText);
     auto* browse = Place(new QPushButton("...", this), res::kBrowseFolder, {277, 87, 17, 16});
     // Instead of copying the clips, one video file to hand on.
     m_export = Place(new ExportChoicesBox(this), res::kExportVideo, {17, 111, 282, 46});
-    auto* ok =
-        Place(new QPushButton(QString::fromUtf8("확인"), this), res::kOk, {196, 160, 50, 14});
+    auto* ok = Place(new QPushButton(QCoreApplication::translate("BackupDialog", "확인"), this),
+                     res::kOk, {196, 160, 50, 14});
     ok->setDefault(true);
-    auto* cancel =
-        Place(new QPushButton(QString::fromUtf8("취소"), this), res::kCancel, {250, 160, 50, 14});
+    auto* cancel = Place(new QPushButton(QCoreApplication::translate("BackupDialog", "취소"), this),
+                         res::kCancel, {250, 160, 50, 14});
 
     connect(m_radioCurrent, &QRadioButton::clicked, this, &CBackup::OnBnClickedRadioCurrent);
     connect(m_radioPeriod, &QRadioButton::clicked, this, &CBackup::OnBnClickedRadioPeriod);
@@ -298,8 +301,10 @@ void CBackup::OnBnClickedBrowse() {
 bool CBackup::RefuseFolder(const std::string& folder) {
     if (!WouldCopyOntoDataRoot(folder, m_dataRoot))
         return false;
-    Message(QString::fromUtf8("백업 폴더가 녹화 영상이 있는 폴더와 같아서 파일을 자기 자신 위에 "
-                              "복사하게 됩니다.\n다른 폴더를 선택해 주세요."),
+    Message(QCoreApplication::translate(
+                "BackupDialog",
+                "백업 폴더가 녹화 영상이 있는 폴더와 같아서 파일을 자기 자신 위에 "
+                "복사하게 됩니다.\n다른 폴더를 선택해 주세요."),
             QString::fromStdString(folder));
     return true;
 }
@@ -320,16 +325,16 @@ void CBackup::OnOK() {
     }
     MakeDefaultFolder();
     if (!QFileInfo(QString::fromStdString(m_backupDir)).isDir()) {
-        Message(QString::fromUtf8("백업 폴더가 없습니다: %1\n%2")
+        Message(QCoreApplication::translate("BackupDialog", "백업 폴더가 없습니다: %1\n%2")
                     .arg(QString::fromStdString(m_backupDir), LoadString(res::kChooseFolder)));
         return;
     }
     if (RefuseFolder(m_backupDir))
         return;
     if (m_radioCurrent->isChecked() && !m_recordingOpen) {
-        Message(
-            QString::fromUtf8("열려 있는 녹화 영상이 없습니다.\n"
-                              "영상을 먼저 재생하거나 기간을 지정해 주세요."));
+        Message(QCoreApplication::translate("BackupDialog",
+                                            "열려 있는 녹화 영상이 없습니다.\n"
+                                            "영상을 먼저 재생하거나 기간을 지정해 주세요."));
         return;
     }
     if (m_export->isChecked()) {
@@ -338,7 +343,7 @@ void CBackup::OnOK() {
     }
     const std::vector<BackupItem> plan = Plan();
     if (!HasClip(plan)) {
-        Message(QString::fromUtf8("백업할 영상이 없습니다."));
+        Message(QCoreApplication::translate("BackupDialog", "백업할 영상이 없습니다."));
         return;
     }
     CBackupProgress progress(m_backupDir, plan, m_hooks.write, this);
@@ -361,7 +366,7 @@ void CBackup::ExportVideo() {
     request.channels = m_export->Channels();
     request.fullSize = m_export->FullSize();
     if (request.channels.empty()) {
-        Message(QString::fromUtf8("내보낼 채널을 선택해 주세요."));
+        Message(QCoreApplication::translate("BackupDialog", "내보낼 채널을 선택해 주세요."));
         return;
     }
     if (m_radioCurrent->isChecked()) {
@@ -373,7 +378,8 @@ void CBackup::ExportVideo() {
     } else {
         const QDate start = m_startDate->date();
         if (start != m_endDate->date()) {
-            Message(QString::fromUtf8("영상으로 내보내기는 하루 안의 기간만 할 수 있습니다."));
+            Message(QCoreApplication::translate(
+                "BackupDialog", "영상으로 내보내기는 하루 안의 기간만 할 수 있습니다."));
             return;
         }
         request.date = {start.year(), start.month(), start.day()};

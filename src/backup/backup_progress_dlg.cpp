@@ -1,5 +1,6 @@
 #include "backup/backup_progress_dlg.h"
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -33,7 +34,7 @@ CBackupProgress::CBackupProgress(std::string backupDir, std::vector<BackupItem> 
       m_plan(std::move(plan)),
       m_write(std::move(write)) {
     MarkAsOwnDialog(*this);
-    setWindowTitle(QString::fromUtf8("영상 백업"));
+    setWindowTitle(QCoreApplication::translate("BackupProgress", "영상 백업"));
     setFixedSize(FromDialogUnits({0, 0, 260, 70}).size());
 
     m_fileText = AddLabel(this, "currentFile", {10, 8, 240, 10});
@@ -45,7 +46,7 @@ CBackupProgress::CBackupProgress(std::string backupDir, std::vector<BackupItem> 
     m_bytes->setValue(0);
     m_bytes->setTextVisible(false);
     m_countText = AddLabel(this, "counts", {10, 35, 240, 10});
-    m_cancel = new QPushButton(QString::fromUtf8("취소"), this);
+    m_cancel = new QPushButton(QCoreApplication::translate("BackupProgress", "취소"), this);
     m_cancel->setObjectName("cancel");
     m_cancel->setGeometry(FromDialogUnits({200, 50, 50, 14}));
     m_cancel->setAutoDefault(false);
@@ -93,7 +94,7 @@ void CBackupProgress::ShowProgress() {
         m_signalQueued = false;
     }
     m_fileText->setText(QString::fromStdString(progress.currentFile));
-    m_countText->setText(QString::fromUtf8("파일 %1 / %2    %3 / %4")
+    m_countText->setText(QCoreApplication::translate("BackupProgress", "파일 %1 / %2    %3 / %4")
                              .arg(progress.filesDone)
                              .arg(progress.filesTotal)
                              .arg(Megabytes(progress.bytesDone), Megabytes(progress.bytesTotal)));
@@ -110,7 +111,7 @@ void CBackupProgress::reject() {
     }
     m_cancelRequested = true;
     m_cancel->setEnabled(false);
-    m_fileText->setText(QString::fromUtf8("취소하는 중입니다..."));
+    m_fileText->setText(QCoreApplication::translate("BackupProgress", "취소하는 중입니다..."));
 }
 
 void CBackupProgress::OnFinished() {

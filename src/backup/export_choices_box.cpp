@@ -1,6 +1,7 @@
 #include "backup/export_choices_box.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QRadioButton>
 
 #include <algorithm>
@@ -25,15 +26,18 @@ bool Contains(const std::vector<int>& channels, int channel) {
 }  // namespace
 
 ExportChoicesBox::ExportChoicesBox(QWidget* parent)
-    : QGroupBox(QString::fromUtf8("영상으로 내보내기"), parent) {
+    : QGroupBox(QCoreApplication::translate("ExportChoices", "영상으로 내보내기"), parent) {
     setObjectName(QString::number(res::kExportVideo));
     setCheckable(true);
     setChecked(false);
-    m_radioLossless = Place(new QRadioButton(QString::fromUtf8("채널별 무손실"), this),
-                            res::kRadioLossless, {6, 13, 90, 12});
-    m_radioMerged =
-        Place(new QRadioButton(QString::fromUtf8("한 화면으로 합치기 (시각·위치 표시)"), this),
-              res::kRadioMerged, {100, 13, 176, 12});
+    m_radioLossless =
+        Place(new QRadioButton(QCoreApplication::translate("ExportChoices", "채널별 무손실"), this),
+              res::kRadioLossless, {6, 13, 90, 12});
+    m_radioMerged = Place(
+        new QRadioButton(
+            QCoreApplication::translate("ExportChoices", "한 화면으로 합치기 (시각·위치 표시)"),
+            this),
+        res::kRadioMerged, {100, 13, 176, 12});
     m_radioMerged->setChecked(true);
     for (int channel = 1; channel <= 4; ++channel) {
         QCheckBox* box =
@@ -44,8 +48,9 @@ ExportChoicesBox::ExportChoicesBox(QWidget* parent)
                 [this, channel](bool ticked) { OnChannelClicked(channel, ticked); });
         m_channels[static_cast<size_t>(channel - 1)] = box;
     }
-    m_fullSize = Place(new QCheckBox(QString::fromUtf8("원본 크기"), this), res::kExportFullSize,
-                       {196, 28, 80, 12});
+    m_fullSize =
+        Place(new QCheckBox(QCoreApplication::translate("ExportChoices", "원본 크기"), this),
+              res::kExportFullSize, {196, 28, 80, 12});
     // Unticking the box disables every choice in it, and ticking enables
     // them all again: the ones that cannot apply must then be disabled anew.
     connect(this, &QGroupBox::toggled, this, &ExportChoicesBox::EnableChoices);

@@ -1,5 +1,6 @@
 #include "export/export_progress_dlg.h"
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -17,9 +18,10 @@ CExportProgress::CExportProgress(exporter::ExportRequest request, QWidget* paren
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::CustomizeWindowHint),
       m_request(std::move(request)) {
     MarkAsOwnDialog(*this);
-    setWindowTitle(QString::fromUtf8("영상 내보내기"));
+    setWindowTitle(QCoreApplication::translate("ExportProgress", "영상 내보내기"));
     setFixedSize(FromDialogUnits({0, 0, 260, 56}).size());
-    m_text = new QLabel(QString::fromUtf8("영상을 내보내는 중입니다..."), this);
+    m_text = new QLabel(
+        QCoreApplication::translate("ExportProgress", "영상을 내보내는 중입니다..."), this);
     m_text->setObjectName("frames");
     m_text->setGeometry(FromDialogUnits({10, 8, 240, 10}));
     m_bar = new QProgressBar(this);
@@ -27,7 +29,7 @@ CExportProgress::CExportProgress(exporter::ExportRequest request, QWidget* paren
     m_bar->setGeometry(FromDialogUnits({10, 21, 240, 11}));
     m_bar->setRange(0, 1000);
     m_bar->setTextVisible(false);
-    m_cancel = new QPushButton(QString::fromUtf8("취소"), this);
+    m_cancel = new QPushButton(QCoreApplication::translate("ExportProgress", "취소"), this);
     m_cancel->setObjectName("cancel");
     m_cancel->setGeometry(FromDialogUnits({200, 37, 50, 14}));
     m_cancel->setAutoDefault(false);
@@ -72,7 +74,9 @@ void CExportProgress::ShowProgress() {
     const std::int64_t done = m_done;
     const std::int64_t total = std::max<std::int64_t>(m_total, 1);
     m_bar->setValue(static_cast<int>(std::min<std::int64_t>(done * 1000 / total, 1000)));
-    m_text->setText(QString::fromUtf8("프레임 %1 / %2").arg(done).arg(m_total.load()));
+    m_text->setText(QCoreApplication::translate("ExportProgress", "프레임 %1 / %2")
+                        .arg(done)
+                        .arg(m_total.load()));
 }
 
 void CExportProgress::reject() {
@@ -82,7 +86,7 @@ void CExportProgress::reject() {
     }
     m_cancelRequested = true;
     m_cancel->setEnabled(false);
-    m_text->setText(QString::fromUtf8("취소하는 중입니다..."));
+    m_text->setText(QCoreApplication::translate("ExportProgress", "취소하는 중입니다..."));
 }
 
 ExportOutcomeText DescribeExport(const exporter::ExportResult& result) {
@@ -92,34 +96,38 @@ ExportOutcomeText DescribeExport(const exporter::ExportResult& result) {
             QStringList files;
             for (const auto& file : result.written)
                 files << QString::fromStdString(file.string());
-            return {QString::fromUtf8("영상을 내보냈습니다.\n") + files.join('\n'), {}};
+            return {QCoreApplication::translate("ExportProgress", "영상을 내보냈습니다.\n") +
+                        files.join('\n'),
+                    {}};
         }
         case ExportError::kNoRecording:
-            text = QString::fromUtf8("내보낼 영상이 없습니다.");
+            text = QCoreApplication::translate("ExportProgress", "내보낼 영상이 없습니다.");
             break;
         case ExportError::kUnreadableClip:
-            text = QString::fromUtf8("녹화 영상을 읽을 수 없습니다.");
+            text = QCoreApplication::translate("ExportProgress", "녹화 영상을 읽을 수 없습니다.");
             break;
         case ExportError::kExists:
-            text = QString::fromUtf8("같은 이름의 파일이 이미 있습니다.");
+            text =
+                QCoreApplication::translate("ExportProgress", "같은 이름의 파일이 이미 있습니다.");
             break;
         case ExportError::kNotWritable:
-            text = QString::fromUtf8("백업 폴더에 쓸 수 없습니다.");
+            text = QCoreApplication::translate("ExportProgress", "백업 폴더에 쓸 수 없습니다.");
             break;
         case ExportError::kDiskFull:
-            text = QString::fromUtf8("백업 폴더의 저장 공간이 부족합니다.");
+            text = QCoreApplication::translate("ExportProgress",
+                                               "백업 폴더의 저장 공간이 부족합니다.");
             break;
         case ExportError::kCancelled:
-            text = QString::fromUtf8("내보내기를 취소했습니다.");
+            text = QCoreApplication::translate("ExportProgress", "내보내기를 취소했습니다.");
             break;
         case ExportError::kFailed:
-            text = QString::fromUtf8("영상을 내보내지 못했습니다.");
+            text = QCoreApplication::translate("ExportProgress", "영상을 내보내지 못했습니다.");
             break;
     }
     // An export that had begun writing has removed what it wrote.
     if (result.error == ExportError::kCancelled || result.error == ExportError::kDiskFull ||
         result.error == ExportError::kUnreadableClip || result.error == ExportError::kFailed) {
-        text += QString::fromUtf8("\n만들던 파일은 지웠습니다.");
+        text += QCoreApplication::translate("ExportProgress", "\n만들던 파일은 지웠습니다.");
     }
     return {text, QString::fromStdString(result.detail)};
 }

@@ -7,28 +7,32 @@
 namespace tramlet::library {
 namespace {
 
-QString Tr(const char* text) {
-    return QCoreApplication::translate("Library", text);
-}
-
 QString Summary(const IngestReport& report) {
     if (!report.error.empty())
-        return Tr("보관함에 저장하지 못했습니다: %1").arg(QString::fromStdString(report.error));
+        return QCoreApplication::translate("Library", "보관함에 저장하지 못했습니다: %1")
+            .arg(QString::fromStdString(report.error));
     if (report.cancelled)
-        return Tr("저장을 멈췄습니다. 다음에 저장하면 이어서 저장합니다.");
+        return QCoreApplication::translate("Library",
+                                           "저장을 멈췄습니다. 다음에 저장하면 이어서 저장합니다.");
     const auto count = [&](IngestAction action) {
         return static_cast<qulonglong>(report.Count(action));
     };
-    QString text = Tr("%1 차량의 보관함에 저장했습니다: 새 파일 %2개, 이미 있던 파일 %3개.")
-                       .arg(QString::fromStdString(report.vehicle))
-                       .arg(count(IngestAction::kCopied) + count(IngestAction::kRepaired) +
-                            count(IngestAction::kGrown))
-                       .arg(count(IngestAction::kSkipped) + count(IngestAction::kKeptLonger));
+    QString text =
+        QCoreApplication::translate(
+            "Library", "%1 차량의 보관함에 저장했습니다: 새 파일 %2개, 이미 있던 파일 %3개.")
+            .arg(QString::fromStdString(report.vehicle))
+            .arg(count(IngestAction::kCopied) + count(IngestAction::kRepaired) +
+                 count(IngestAction::kGrown))
+            .arg(count(IngestAction::kSkipped) + count(IngestAction::kKeptLonger));
     if (const qulonglong conflicts = count(IngestAction::kConflict))
-        text += ' ' + Tr("이름이 같고 내용이 다른 파일 %1개는 conflicts 폴더에 따로 두었습니다.")
+        text += ' ' + QCoreApplication::translate(
+                          "Library",
+                          "이름이 같고 내용이 다른 파일 %1개는 conflicts 폴더에 따로 두었습니다.")
                           .arg(conflicts);
     if (const qulonglong failed = count(IngestAction::kFailed))
-        text += ' ' + Tr("파일 %1개는 저장하지 못했습니다.").arg(failed);
+        text +=
+            ' ' +
+            QCoreApplication::translate("Library", "파일 %1개는 저장하지 못했습니다.").arg(failed);
     return text;
 }
 

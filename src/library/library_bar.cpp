@@ -10,32 +10,24 @@
 #include "library/ingest_job.h"
 
 namespace tramlet::library {
-namespace {
-
-QString Tr(const char* text) {
-    return QCoreApplication::translate("Library", text);
-}
-
-}  // namespace
-
 LibraryBar::LibraryBar(QWidget* parent)
     : QFrame(parent),
       text_(new QLabel(this)),
       vehicle_(new QLineEdit(this)),
       progress_(new QProgressBar(this)),
-      save_(new QPushButton(Tr("보관함에 저장"), this)),
-      cancel_(new QPushButton(Tr("취소"), this)),
+      save_(new QPushButton(QCoreApplication::translate("Library", "보관함에 저장"), this)),
+      cancel_(new QPushButton(QCoreApplication::translate("Library", "취소"), this)),
       close_(new QPushButton(QString::fromUtf8("✕"), this)) {
     setObjectName("libraryBar");
     setStyleSheet(
         "#libraryBar { background: rgba(41, 48, 56, 235); border-bottom: 1px solid "
         "rgb(11, 138, 0); } QLabel { color: white; }");
-    vehicle_->setPlaceholderText(Tr("차량 이름"));
+    vehicle_->setPlaceholderText(QCoreApplication::translate("Library", "차량 이름"));
     vehicle_->setMaximumWidth(160);
     progress_->setTextVisible(false);
     progress_->setMaximumWidth(160);
     close_->setFlat(true);
-    close_->setToolTip(Tr("닫기"));
+    close_->setToolTip(QCoreApplication::translate("Library", "닫기"));
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(8, 4, 4, 4);
     row->addWidget(text_, 1);
@@ -62,7 +54,8 @@ void LibraryBar::OfferCard(const std::string& dataRoot) {
         return;
     offered_ = dataRoot;
     library_ = LibrarySettings::Read();
-    text_->setText(Tr("녹화기 카드가 들어왔습니다. 보관함에 저장할까요? 차량:"));
+    text_->setText(QCoreApplication::translate(
+        "Library", "녹화기 카드가 들어왔습니다. 보관함에 저장할까요? 차량:"));
     vehicle_->setText(QString::fromStdString(VehicleForCard(library_, dataRoot)));
     for (QWidget* w : std::initializer_list<QWidget*>{vehicle_, save_, close_})
         w->show();
@@ -81,7 +74,8 @@ void LibraryBar::Save() {
     job_ = std::make_unique<IngestJob>(library_, offered_, vehicle.toStdString());
     connect(job_.get(), &IngestJob::Progress, this, &LibraryBar::ShowProgress);
     connect(job_.get(), &IngestJob::Finished, this, &LibraryBar::ShowResult);
-    text_->setText(Tr("%1 차량의 보관함에 저장하는 중…").arg(vehicle));
+    text_->setText(
+        QCoreApplication::translate("Library", "%1 차량의 보관함에 저장하는 중…").arg(vehicle));
     for (QWidget* w : std::initializer_list<QWidget*>{vehicle_, save_, close_})
         w->hide();
     progress_->setRange(0, 0);
@@ -94,7 +88,8 @@ void LibraryBar::ShowProgress(qulonglong filesDone, qulonglong filesTotal, qulon
                               qulonglong bytesTotal) {
     progress_->setRange(0, 1000);
     progress_->setValue(bytesTotal ? static_cast<int>(bytesDone * 1000 / bytesTotal) : 0);
-    progress_->setToolTip(Tr("파일 %1 / %2").arg(filesDone).arg(filesTotal));
+    progress_->setToolTip(
+        QCoreApplication::translate("Library", "파일 %1 / %2").arg(filesDone).arg(filesTotal));
 }
 
 void LibraryBar::ShowResult(bool ok, const QString& summary) {

@@ -8,18 +8,10 @@
 #include "library/library_settings.h"
 
 namespace tramlet::library {
-namespace {
-
-QString Tr(const char* text) {
-    return QCoreApplication::translate("Library", text);
-}
-
-}  // namespace
-
 LibraryMenu::LibraryMenu(QWidget* parent) : QToolButton(parent) {
     setObjectName("libraryMenu");
-    setText(Tr("보관함"));
-    setToolTip(Tr("보관함에 저장한 차량의 녹화 영상"));
+    setText(QCoreApplication::translate("Library", "보관함"));
+    setToolTip(QCoreApplication::translate("Library", "보관함에 저장한 차량의 녹화 영상"));
     setPopupMode(QToolButton::InstantPopup);
     auto* menu = new QMenu(this);
     connect(menu, &QMenu::aboutToShow, this, &LibraryMenu::Fill);
@@ -45,7 +37,10 @@ void LibraryMenu::Fill() {
                             [this, root] { emit VehicleChosen(root); });
     }
     if (names.empty()) {
-        vehicles->addAction(problem.isEmpty() ? Tr("보관함에 저장한 차량이 없습니다.") : problem)
+        vehicles
+            ->addAction(problem.isEmpty() ? QCoreApplication::translate(
+                                                "Library", "보관함에 저장한 차량이 없습니다.")
+                                          : problem)
             ->setEnabled(false);
     }
 }

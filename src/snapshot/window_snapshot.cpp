@@ -131,8 +131,10 @@ void SaveWindowSnapshot(QWidget& window, const SnapshotFacts& facts,
     const QString error = WriteSnapshot(picture, path, facts);
     if (error.isEmpty())
         return;
-    QMessageBox::warning(&window, QCoreApplication::applicationName(),
-                         QString::fromUtf8("화면을 저장하지 못했습니다.\n%1\n%2").arg(path, error));
+    QMessageBox::warning(
+        &window, QCoreApplication::applicationName(),
+        QCoreApplication::translate("Snapshot", "화면을 저장하지 못했습니다.\n%1\n%2")
+            .arg(path, error));
 }
 
 }  // namespace tramlet
