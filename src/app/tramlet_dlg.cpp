@@ -104,9 +104,10 @@ CTramletDlg::CTramletDlg(VolumeSource& volumes, RepairRunner repair, CImpIDispat
     SetUpKeys();
     m_tickTimer.setSingleShot(true);
     connect(&m_tickTimer, &QTimer::timeout, this, [this] { Do([this] { m_session.OnTick(); }); });
+    m_wallClock.start();
     m_syncTimer.setInterval(kSyncMs);
     connect(&m_syncTimer, &QTimer::timeout, this,
-            [this] { Do([this] { m_session.OnSyncTick(); }); });
+            [this] { Do([this] { m_session.OnSyncTick(m_wallClock.elapsed()); }); });
     connect(&m_volumes, &VolumeSource::Changed, this,
             [this] { Do([this] { m_session.OnVolumesChanged(m_volumes.Volumes()); }); });
     connect(new QShortcut(Qt::Key_F1, this), &QShortcut::activated, this,

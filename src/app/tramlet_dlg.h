@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QIcon>
 #include <QPointer>
 #include <QTimer>
@@ -153,6 +154,7 @@ class CTramletDlg : public QDialog, public MapPageHost, public SessionHost {
     // the channels' line-up while they play.
     QTimer m_tickTimer;
     QTimer m_syncTimer;
+    QElapsedTimer m_wallClock;
 };
 
 }  // namespace tramlet

@@ -26,7 +26,15 @@ constexpr double kSlowestSpeed = 0.01;
 constexpr double kFastestSpeed = 100.0;
 
 // Which observed property a change event is about.
-enum Observed : std::uint64_t { kEndReached = 1, kTimePos, kDuration, kFrameRate, kAspect };
+enum Observed : std::uint64_t {
+    kEndReached = 1,
+    kTimePos,
+    kDuration,
+    kFrameRate,
+    kAspect,
+    kWidth,
+    kHeight
+};
 // Replies to a seek, and to reading the position after it, carry the seek's
 // number above these flags.
 constexpr std::uint64_t kPositionAfterSeek = std::uint64_t{1} << 63;
@@ -81,6 +89,8 @@ MpvPlayer::MpvPlayer(QWidget* videoArea, std::function<void()> notify)
     mpv_observe_property(mpv_, kDuration, "duration", MPV_FORMAT_DOUBLE);
     mpv_observe_property(mpv_, kFrameRate, "container-fps", MPV_FORMAT_DOUBLE);
     mpv_observe_property(mpv_, kAspect, "video-params/aspect", MPV_FORMAT_DOUBLE);
+    mpv_observe_property(mpv_, kWidth, "video-params/w", MPV_FORMAT_DOUBLE);
+    mpv_observe_property(mpv_, kHeight, "video-params/h", MPV_FORMAT_DOUBLE);
     mpv_set_wakeup_callback(mpv_, &MpvPlayer::OnWakeUp, this);
     widget_ = new MpvVideoWidget(mpv_, videoArea);
 }
@@ -173,6 +183,7 @@ void MpvPlayer::HandleEvent(const mpv_event& event) {
                     OnPropertyChange(kTimePos, *property);
                 seekTarget_.reset();
                 ReportLoadedOnceShown();
+                TellHeldPictureReady();
             }
             break;
         case MPV_EVENT_PROPERTY_CHANGE:
@@ -245,6 +256,10 @@ void MpvPlayer::OnPropertyChange(std::uint64_t observed, const mpv_event_propert
             seekTarget_.reset();
     } else if (observed == kAspect)
         aspect_ = value;
+    else if (observed == kWidth)
+        width_ = value;
+    else if (observed == kHeight)
+        height_ = value;
     else if (observed == kDuration)
         duration_ = value;
     else if (observed == kFrameRate)
@@ -388,6 +403,41 @@ void MpvPlayer::SetZoom(const ChannelZoom& zoom) {
     const char* names[] = {"video-zoom", "video-pan-x", "video-pan-y"};
     for (int i = 0; i < 3; ++i)
         mpv_set_property_async(mpv_, 0, names[i], MPV_FORMAT_DOUBLE, &values[i]);
+}
+
+std::int64_t MpvPlayer::PixelRate() const {
+    return std::llround(width_ * height_ * frameRate_);
+}
+
+// The decoder takes the option when it next starts, at the next seek.
+void MpvPlayer::SetLightDecoding(bool light) {
+    if (mpv_)
+        mpv_set_property_string(mpv_, "vd-lavc-skiploopfilter", light ? "all" : "default");
+}
+
+void MpvPlayer::SeekHeld(std::int64_t position) {
+    if (!widget_) {
+        Queue({PlayerEventCode::kSeekRefused, {}});
+        return;
+    }
+    held_ = true;
+    heldReadyTold_ = false;
+    widget_->HoldFrames([this] { TellHeldPictureReady(); });
+    Seek(position, SeekMode::kKeyFrame);
+}
+
+// Ready once the seek has landed and its frame has come to the widget.
+void MpvPlayer::TellHeldPictureReady() {
+    if (!held_ || heldReadyTold_ || seekTarget_ || !widget_->FrameWaiting())
+        return;
+    heldReadyTold_ = true;
+    Queue({PlayerEventCode::kPictureReady, {}});
+}
+
+void MpvPlayer::ShowHeldPicture() {
+    if (!std::exchange(held_, false))
+        return;
+    widget_->ShowHeldFrame();
 }
 
 std::optional<double> MpvPlayer::ReadProperty(const char* name) const {

@@ -49,6 +49,10 @@ class MpvPlayer : public QObject, public Player {
     void StepFrame(int direction) override;
     double VideoAspect() const override { return aspect_; }
     void SetZoom(const ChannelZoom& zoom) override;
+    std::int64_t PixelRate() const override;
+    void SetLightDecoding(bool light) override;
+    void SeekHeld(std::int64_t position) override;
+    void ShowHeldPicture() override;
     void ShowVideo(const LayoutCell& cell) override;
     void HideVideo() override;
 
@@ -68,6 +72,7 @@ class MpvPlayer : public QObject, public Player {
     void SendSeek();
     void SetPaused(bool paused);
     void ApplySpeed();
+    void TellHeldPictureReady();
 
     mpv_handle* mpv_ = nullptr;
     MpvVideoWidget* widget_ = nullptr;
@@ -81,6 +86,11 @@ class MpvPlayer : public QObject, public Player {
     std::optional<double> duration_;
     double frameRate_ = 0.0;
     double aspect_ = 0.0;
+    double width_ = 0.0;
+    double height_ = 0.0;
+    // A held seek's picture waits for ShowHeldPicture; it is told ready once.
+    bool held_ = false;
+    bool heldReadyTold_ = false;
     // A frame step goes on until the position next moves.
     bool stepping_ = false;
     bool running_ = false;

@@ -2,6 +2,8 @@
 
 #include <QOpenGLContext>
 
+#include <utility>
+
 #include <mpv/client.h>
 #include <mpv/render_gl.h>
 
@@ -61,7 +63,30 @@ void MpvVideoWidget::initializeGL() {
 // Called on one of mpv's threads: only queue the repaint.
 void MpvVideoWidget::OnRenderUpdate(void* self) {
     auto* widget = static_cast<MpvVideoWidget*>(self);
-    QMetaObject::invokeMethod(widget, qOverload<>(&QWidget::update), Qt::QueuedConnection);
+    QMetaObject::invokeMethod(widget, &MpvVideoWidget::OnFrame, Qt::QueuedConnection);
+}
+
+void MpvVideoWidget::OnFrame() {
+    if (!held_) {
+        update();
+        return;
+    }
+    frameWaiting_ = true;
+    if (waiting_)
+        waiting_();
+}
+
+void MpvVideoWidget::HoldFrames(std::function<void()> waiting) {
+    held_ = true;
+    frameWaiting_ = false;
+    waiting_ = std::move(waiting);
+}
+
+void MpvVideoWidget::ShowHeldFrame() {
+    held_ = false;
+    waiting_ = {};
+    if (std::exchange(frameWaiting_, false))
+        update();
 }
 
 void MpvVideoWidget::paintGL() {

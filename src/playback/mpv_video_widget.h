@@ -2,6 +2,8 @@
 
 #include <QOpenGLWidget>
 
+#include <functional>
+
 struct mpv_handle;
 struct mpv_render_context;
 
@@ -22,15 +24,25 @@ class MpvVideoWidget : public QOpenGLWidget {
     // the render context now, without waiting for the first paint.
     bool PrepareRendering();
 
+    // Until ShowHeldFrame, a new frame is not drawn; `waiting` is called
+    // once it has come.
+    void HoldFrames(std::function<void()> waiting);
+    void ShowHeldFrame();
+    bool FrameWaiting() const { return frameWaiting_; }
+
   protected:
     void initializeGL() override;
     void paintGL() override;
 
   private:
     static void OnRenderUpdate(void* self);
+    void OnFrame();
 
     mpv_handle* mpv_;
     mpv_render_context* render_ = nullptr;
+    bool held_ = false;
+    bool frameWaiting_ = false;
+    std::function<void()> waiting_;
 };
 
 }  // namespace tramlet

@@ -25,6 +25,7 @@ enum class PlayerEventCode {
     kLoaded,           // the first picture is ready to be shown
     kOpenFailed,       // the clip cannot be played; the text says why
     kSeekRefused,      // the core would not seek; the position stays where it was
+    kPictureReady,     // a held seek's picture is decoded and waits to be shown
 };
 
 struct PlayerEvent {
@@ -82,6 +83,16 @@ class Player {
     // The picture's width over its height, 0 while unknown.
     virtual double VideoAspect() const = 0;
     virtual void SetZoom(const ChannelZoom& zoom) = 0;
+    // Pixels the clip's video holds per second, 0 while unknown.
+    virtual std::int64_t PixelRate() const = 0;
+    // Skips the decoder's loop filter: a little blur for much less work.
+    virtual void SetLightDecoding(bool light) = 0;
+
+    // A key-frame seek whose picture is kept back: kPictureReady tells once
+    // it is decoded, and ShowHeldPicture puts it on the screen, so that
+    // channels can change their pictures at one instant.
+    virtual void SeekHeld(std::int64_t position) = 0;
+    virtual void ShowHeldPicture() = 0;
 
     virtual void ShowVideo(const LayoutCell& cell) = 0;
     virtual void HideVideo() = 0;

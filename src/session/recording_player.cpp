@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <thread>
 
 #include "playback/drift_control.h"
 
@@ -47,6 +48,7 @@ void RecordingPlayer::Open(const Moment& start, int lengthSeconds,
 }
 
 void RecordingPlayer::Close() {
+    stepper_.Stop();
     slots_.CloseAll();
     ++syncRound_;
     open_ = false;
@@ -72,8 +74,15 @@ RecordingPlayer::News RecordingPlayer::TakeNews() {
             case PlayerEventCode::kOpenFailed:
                 news.failures.push_back(ChannelFailureText(e.k, e.event.text));
                 OnFailed(e.k);
+                // A failed channel has no picture to wait for.
+                PictureCame(e.k, news);
+                break;
+            case PlayerEventCode::kPictureReady:
+                PictureCame(e.k, news);
                 break;
             case PlayerEventCode::kSeekRefused:
+                // Stepping, its picture will not come; it is lined up as always.
+                PictureCame(e.k, news);
                 if (e.k == m_curChannel)
                     news.leadMoved = true;
                 else
@@ -88,11 +97,17 @@ RecordingPlayer::News RecordingPlayer::TakeNews() {
         return news;
     }
     if (news.leadMoved) {
+        if (stepper_.IsRunning())
+            shown_ = Lead()->Position();
         for (int k = 0; k < PlayerSlots::kCount; ++k)
             Realign(k);
     }
-    if (wasLoading && !slots_.AnyLoading() && m_playing)
-        RunChosen();
+    if (wasLoading && !slots_.AnyLoading()) {
+        // The clips' picture sizes are known now.
+        SetPlan(WantedPlan());
+        if (m_playing)
+            StartPlayers();
+    }
     return news;
 }
 
@@ -104,6 +119,14 @@ void RecordingPlayer::OnLoaded(int k) {
     }
     if (!m_playing)
         p->Cue();
+}
+
+// The round's pictures go on the screen once the last of them is ready.
+void RecordingPlayer::PictureCame(int k, News& news) {
+    if (stepper_.Ready(k)) {
+        ShowHeldPictures();
+        news.pictured = true;
+    }
 }
 
 // The heard channel that fails hands over to another one, which takes the
@@ -145,6 +168,8 @@ std::vector<Player*> RecordingPlayer::ChosenPlayers() const {
 }
 
 std::int64_t RecordingPlayer::Position() const {
+    if (stepper_.IsRunning())
+        return shown_;
     const Player* lead = Lead();
     return lead ? lead->Position() : 0;
 }
@@ -156,6 +181,11 @@ std::int64_t RecordingPlayer::LastFramePosition() const {
 }
 
 void RecordingPlayer::Seek(std::int64_t position, SeekMode mode) {
+    if (stepper_.IsRunning()) {
+        ShowHeldPictures();
+        stepper_.Start(position);
+        shown_ = position;
+    }
     for (Player* p : ChosenPlayers())
         p->Seek(position, mode);
 }
@@ -170,14 +200,58 @@ void RecordingPlayer::Cue() {
         p->Cue();
 }
 
-void RecordingPlayer::RunChosen() {
+// Key frames are stepped to from the pictures shown, with the players
+// standing; every other plan runs them.
+void RecordingPlayer::StartPlayers() {
+    if (plan_ != DecodePlan::kKeyFrames) {
+        for (Player* p : ChosenPlayers())
+            p->Run();
+        return;
+    }
     for (Player* p : ChosenPlayers())
-        p->Run();
+        p->Pause();
+    shown_ = Lead() ? Lead()->Position() : 0;
+    stepper_.Start(shown_);
 }
 
-bool RecordingPlayer::PlayersRun() const {
-    const std::vector<Player*> chosen = ChosenPlayers();
-    return std::all_of(chosen.begin(), chosen.end(), [](Player* p) { return p->IsRunning(); });
+void RecordingPlayer::StopStepping() {
+    if (!stepper_.IsRunning())
+        return;
+    ShowHeldPictures();
+    stepper_.Stop();
+}
+
+void RecordingPlayer::ShowHeldPictures() {
+    for (Player* p : slots_.Chosen(false, 0))
+        p->ShowHeldPicture();
+    if (const Player* lead = Lead())
+        shown_ = lead->Position();
+}
+
+// What the shown channels can decode together at this speed; a channel
+// whose size is not known yet counts as 1080p at 30 frames a second.
+DecodePlan RecordingPlayer::WantedPlan() const {
+    constexpr std::int64_t kAssumedPixelRate = std::int64_t{1920} * 1080 * 30;
+    std::int64_t pixels = 0;
+    for (const Player* p : ChosenPlayers())
+        pixels += p->PixelRate() > 0 ? p->PixelRate() : kAssumedPixelRate;
+    return ChooseDecodePlan(rate_, pixels, std::thread::hardware_concurrency());
+}
+
+void RecordingPlayer::SetPlan(DecodePlan plan) {
+    plan_ = plan;
+    for (Player* p : slots_.Chosen(false, 0))
+        p->SetLightDecoding(plan == DecodePlan::kLight);
+}
+
+void RecordingPlayer::UpdateDecodePlan() {
+    const DecodePlan plan = WantedPlan();
+    if (plan == plan_)
+        return;
+    StopStepping();
+    SetPlan(plan);
+    if (m_playing && !slots_.AnyLoading())
+        StartPlayers();
 }
 
 // Play and pause set the state they name: the end of a recording may reach
@@ -189,10 +263,11 @@ void RecordingPlayer::Play() {
         return;
     m_playing = true;
     if (!slots_.AnyLoading())
-        RunChosen();
+        StartPlayers();
 }
 
 void RecordingPlayer::Pause() {
+    StopStepping();
     if (m_playing) {
         ++syncRound_;
         for (int k = 0; k < PlayerSlots::kCount; ++k) {
@@ -225,6 +300,7 @@ bool RecordingPlayer::SetRate(double rate) {
         for (Player* p : slots_.Chosen(false, 0))
             p->SetRate(rate_);
     }
+    UpdateDecodePlan();
     return taken;
 }
 
@@ -309,6 +385,7 @@ void RecordingPlayer::ShowChannelAlone(int k) {
 }
 
 void RecordingPlayer::EnterSingleView(int k) {
+    StopStepping();
     for (int j = 0; j < PlayerSlots::kCount; ++j) {
         Player* p = slots_.At(j);
         if (!p)
@@ -326,12 +403,17 @@ void RecordingPlayer::EnterSingleView(int k) {
     }
     Lead()->ShowVideo({0, 0, areaWidth_, areaHeight_});
     m_zoomed = true;
+    // One channel alone may be decoded in full where four could not.
+    SetPlan(WantedPlan());
+    if (m_playing && !slots_.AnyLoading())
+        StartPlayers();
 }
 
 void RecordingPlayer::LeaveSingleView() {
     if (!m_zoomed)
         return;
     const std::int64_t position = Position();
+    StopStepping();
     for (int k = 0; k < PlayerSlots::kCount; ++k) {
         Player* p = slots_.At(k);
         if (!p)
@@ -342,10 +424,43 @@ void RecordingPlayer::LeaveSingleView() {
             p->ShowVideo(slots_.CellOf(k, m_layout));
     }
     m_zoomed = false;
+    SetPlan(WantedPlan());
     if (m_playing && !slots_.AnyLoading())
-        RunChosen();
+        StartPlayers();
     else
         Cue();
+}
+
+RecordingPlayer::News RecordingPlayer::OnSyncTick(std::int64_t wallMs) {
+    News news;
+    if (stepper_.IsRunning())
+        Step(wallMs, news);
+    else
+        SyncChannels();
+    return news;
+}
+
+// Every channel goes to the clock together, unless the last round's
+// pictures are still being decoded; the first channel at the end ends the
+// recording, as when it plays there.
+void RecordingPlayer::Step(std::int64_t wallMs, News& news) {
+    const std::int64_t end = LastFramePosition();
+    const KeyFrameStepper::Tick tick = stepper_.OnTick(wallMs, rate_, end);
+    if (tick.giveUp)
+        ShowHeldPictures();
+    if (tick.sendTo) {
+        unsigned sent = 0;
+        for (int k = 0; k < PlayerSlots::kCount; ++k) {
+            Player* p = slots_.At(k);
+            if (p && (!m_zoomed || k == m_curChannel)) {
+                p->SeekHeld(*tick.sendTo);
+                sent |= 1u << k;
+            }
+        }
+        stepper_.Sent(sent);
+    }
+    news.pictured = tick.giveUp;
+    news.ended = stepper_.AtEnd(end);
 }
 
 // Every channel is asked for its position at once, and the correction waits

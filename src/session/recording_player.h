@@ -7,9 +7,11 @@
 #include <utility>
 #include <vector>
 
+#include "playback/decode_plan.h"
 #include "playback/layout_table.h"
 #include "playback/player_slots.h"
 #include "playback/time_selection.h"
+#include "session/key_frame_stepper.h"
 
 namespace tramlet {
 
@@ -25,6 +27,7 @@ class RecordingPlayer {
         std::vector<std::string> failures;  // one text per channel that cannot play
         bool leadMoved = false;             // the heard channel did not go where it was sent
         bool lost = false;                  // every channel failed: nothing is left open
+        bool pictured = false;              // stepping showed new pictures
     };
 
     // Closes what was open and starts loading the clips, all at `position`.
@@ -53,8 +56,9 @@ class RecordingPlayer {
     void Cue();
     bool IsPlaying() const { return m_playing; }
     bool WantsPlay() const { return m_resumePlay; }
-    // Whether the players were told to run and are running.
-    bool PlayersRun() const;
+    // Playing fast from key frames, with the players standing.
+    bool IsStepping() const { return stepper_.IsRunning(); }
+    DecodePlan Plan() const { return plan_; }
 
     // False when a player would not play at this speed; Rate() then tells
     // what it plays at.
@@ -81,15 +85,27 @@ class RecordingPlayer {
     const LayoutTable& Layout() const { return m_layout; }
     const PlayerSlots& Slots() const { return slots_; }
 
-    // Asks every channel for its position at one instant, then pulls the
-    // others towards the heard one.
-    void SyncChannels();
+    // Every quarter second of wall time while playing: steps the key frames
+    // on, or asks every channel for its position at one instant and pulls
+    // the others towards the heard one.
+    News OnSyncTick(std::int64_t wallMs);
+    bool WantsSyncTicks() const {
+        return m_playing && (!m_zoomed || plan_ == DecodePlan::kKeyFrames);
+    }
 
   private:
     void ChooseHeardChannel();
-    void RunChosen();
+    void StartPlayers();
+    void SyncChannels();
+    void Step(std::int64_t wallMs, News& news);
+    void ShowHeldPictures();
+    void StopStepping();
+    DecodePlan WantedPlan() const;
+    void SetPlan(DecodePlan plan);
+    void UpdateDecodePlan();
     void OnLoaded(int k);
     void OnFailed(int k);
+    void PictureCame(int k, News& news);
     void Realign(int k);
     void EnterSingleView(int k);
     // The channel whose picture is at the point, and the cell it fills.
@@ -115,6 +131,10 @@ class RecordingPlayer {
     int areaHeight_ = 0;
     std::array<ChannelZoom, PlayerSlots::kCount> zooms_{};
     double rate_ = 1.0;
+    DecodePlan plan_ = DecodePlan::kEveryFrame;
+    KeyFrameStepper stepper_;
+    // While stepping: the position of the heard channel's picture on screen.
+    std::int64_t shown_ = 0;
     int volume_ = kSilentVolume;
     // Answers of an older round of position samples are not used.
     std::uint64_t syncRound_ = 0;

@@ -242,6 +242,22 @@ void ViewingSession::OnVolumeCommitted(int volume) {
 void ViewingSession::OnRateCommitted(int step) {
     m_dragged.reset();
     m_recording.SetRate(SpeedOfStep(step));
+    FollowSteppedPictures();
+}
+
+void ViewingSession::FollowSteppedPictures() {
+    if (m_recording.IsStepping())
+        MomentFromPosition();
+}
+
+void ViewingSession::ShowChannelAlone(int k) {
+    m_recording.ShowChannelAlone(k);
+    FollowSteppedPictures();
+}
+
+void ViewingSession::LeaveSingleView() {
+    m_recording.LeaveSingleView();
+    FollowSteppedPictures();
 }
 
 void ViewingSession::OnPlay() {
@@ -312,8 +328,10 @@ void ViewingSession::SetMoment(const Moment& moment) {
 // A double-click on a magnified picture shows it whole again; on any
 // other, it shows that channel alone, or all of them again.
 void ViewingSession::OnDoubleClick(int x, int y) {
-    if (m_recording.IsOpen() && !m_recording.ResetZoomAt(x, y))
+    if (m_recording.IsOpen() && !m_recording.ResetZoomAt(x, y)) {
         m_recording.ToggleSingleViewAt(x, y);
+        FollowSteppedPictures();
+    }
 }
 
 void ViewingSession::OnFrameStep(int direction) {
@@ -344,7 +362,7 @@ void ViewingSession::HandleNews(const RecordingPlayer::News& news) {
         m_pages.SetClipMessage("");
         return;
     }
-    if (news.leadMoved)
+    if (news.leadMoved || news.pictured)
         MomentFromPosition();
     if (news.ended)
         OnEndOfStream();

@@ -51,7 +51,8 @@ class ViewingSession {
     void OnPause();
     void OnStep(int seconds);
     void OnTick();
-    void OnSyncTick() { m_recording.SyncChannels(); }
+    // `wallMs`: a steady clock's milliseconds.
+    void OnSyncTick(std::int64_t wallMs) { HandleNews(m_recording.OnSyncTick(wallMs)); }
     void OnPlayerEvents();
     void OnVideoArea(int width, int height) { m_recording.SetVideoArea(width, height); }
     void OnDoubleClick(int x, int y);
@@ -60,8 +61,8 @@ class ViewingSession {
     // The mouse wheel's notches over the video area, and a drag there.
     void OnWheel(int x, int y, int notches);
     void OnDrag(int x, int y, int dx, int dy) { m_recording.PanAt(x, y, dx, dy); }
-    void ShowChannelAlone(int k) { m_recording.ShowChannelAlone(k); }
-    void LeaveSingleView() { m_recording.LeaveSingleView(); }
+    void ShowChannelAlone(int k);
+    void LeaveSingleView();
 
     // The map page's calls.
     std::string GetPageMessage(int wanted) { return m_pages.GetPageMessage(wanted); }
@@ -95,7 +96,7 @@ class ViewingSession {
     int RatePosition() const;
     // When the next tick is due, while one is.
     std::optional<int> TickDelayMs() const;
-    bool SyncWanted() const { return m_recording.IsPlaying() && !m_recording.IsSingleView(); }
+    bool SyncWanted() const { return m_recording.WantsSyncTicks(); }
 
     const std::string& DataRoot() const { return m_root.Root(); }
     // The data root is a recorder's card, and repaired.
@@ -130,6 +131,8 @@ class ViewingSession {
     bool OpenRecordingAt(const DayTime& record, std::int64_t position);
     bool StepIntoNeighbour(std::int64_t target);
     void HandleNews(const RecordingPlayer::News& news);
+    // Players that now stand while playing show their pictures' moment.
+    void FollowSteppedPictures();
     void OnEndOfStream();
     bool IsStampOfSelectedDay(const std::string& stamp) const;
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QScreen>
 #include <QTest>
 
 #include <cstdlib>
@@ -119,6 +120,31 @@ TEST_F(MpvPlayerTest, KeyFrameSeeksLandOnTheKeyFrameAndExactSeeksOnTheFrame) {
                     kSecond / 60.0)
             << c.to;
     }
+}
+
+// What the screen shows, which a held picture must not change.
+TEST_F(MpvPlayerTest, AHeldSeeksPictureReachesTheScreenOnlyWhenShown) {
+    ASSERT_EQ(Open(Clip()), std::nullopt);
+    player_->ShowVideo({0, 0, 640, 360});
+    ASSERT_EQ(ShownFrame(), 0);
+    const auto onScreen = [this]() -> std::optional<int> {
+        const QImage image = area_->screen()
+                                 ->grabWindow(area_->winId())
+                                 .toImage()
+                                 .convertToFormat(QImage::Format_RGB32);
+        const ImageView view{image.constBits(), image.width(), image.height(),
+                             static_cast<int>(image.bytesPerLine()), PixelFormat::kRgb32};
+        const std::optional<FrameStamp> stamp = ReadFrameStamp(view);
+        return stamp ? std::optional(stamp->frame) : std::nullopt;
+    };
+    player_->SeekHeld(2 * kSecond + kSecond / 2);
+    const std::optional<PlayerEvent> ready = NextEvent();
+    ASSERT_TRUE(ready);
+    EXPECT_EQ(ready->code, PlayerEventCode::kPictureReady);
+    QTest::qWait(200);
+    EXPECT_EQ(onScreen(), 0);
+    player_->ShowHeldPicture();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return onScreen() == 60; }, 5000)) << *onScreen();
 }
 
 TEST_F(MpvPlayerTest, RatesVolumeAndASingleEndOfStream) {

@@ -517,5 +517,40 @@ TEST_F(PlaybackWindowTest, TheLabelFollowsThePicturesAtEightTimesToTheEnd) {
     EXPECT_EQ(Control<QLabel>(1003)->text().right(8), "10:00:59");
 }
 
+// Four channels too big to decode in full at 8x stand, and step together
+// from key frame to key frame on the window's clock; the label names the
+// pictures shown, and the recording ends at its last picture.
+TEST_F(PlaybackWindowTest, BigChannelsAtEightTimesStepTogetherToTheEnd) {
+    FakeClip big;
+    big.pixelRate = test::kEightK;
+    for (const char* channel : {"100000-1", "100000-2", "100000-3", "100000-4"})
+        AddClip(channel, 20, big);
+    Start();
+    ChooseMoment(10, 0, 0);
+    Commit(1011, 8);
+    Click(1015);
+    QTest::qWait(1100);
+    const std::int64_t shown = Slot(0)->Position();
+    EXPECT_GE(shown, 2 * kSecond);
+    EXPECT_EQ(dialog_->ChosenMoment().SecondOfDay(), 36000 + shown / kSecond);
+    for (int k = 0; k < 4; ++k) {
+        EXPECT_FALSE(Slot(k)->IsRunning()) << k;
+        EXPECT_FALSE(Slot(k)->held) << k;
+        EXPECT_EQ(Slot(k)->Position(), shown) << k;
+        EXPECT_EQ(Slot(k)->seeks.back().second, SeekMode::kKeyFrame) << k;
+    }
+
+    // Slower, the players run on from the pictures shown.
+    Commit(1011, 1);
+    for (int k = 0; k < 4; ++k) {
+        EXPECT_TRUE(Slot(k)->IsRunning()) << k;
+        EXPECT_EQ(Slot(k)->Position(), shown) << k;
+    }
+    Commit(1011, 8);
+    QTest::qWait(3000);
+    EXPECT_FALSE(dialog_->IsPlaying());
+    EXPECT_EQ(Control<QLabel>(1003)->text().right(8), "10:00:19");
+}
+
 }  // namespace
 }  // namespace tramlet

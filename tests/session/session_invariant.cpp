@@ -49,12 +49,16 @@ std::string SessionWorld::CheckInvariant() const {
                                            r.IsOpen()};
     if (!(buttons == expected))
         out << "buttons; ";
-    const bool shouldRun = r.IsPlaying() && !r.Slots().AnyLoading();
+    // Stepping from key frame to key frame, the players stand.
+    const bool shouldRun = r.IsPlaying() && !r.Slots().AnyLoading() && !r.IsStepping();
     for (int k = 0; k < PlayerSlots::kCount; ++k) {
         const Player* p = r.Slots().At(k);
         const bool chosen = !r.IsSingleView() || k == r.SelectedChannel();
         if (p && p->IsRunning() != (shouldRun && chosen))
             out << "CH" << k + 1 << (p->IsRunning() ? " runs" : " stands") << "; ";
+        if (const auto* fake = dynamic_cast<const FakePlayer*>(p);
+            fake && fake->held && !r.IsStepping())
+            out << "CH" << k + 1 << " holds a picture back; ";
     }
     out << CheckFrames() << CheckPage();
     return out.str();

@@ -83,6 +83,9 @@ struct SessionWorld::Folders {
             dir.Write("video/" + ClipFile(r, *c), "");
             FakeClip clip;
             clip.duration = r.seconds * kSecond;
+            // So big that four channels step from key frame to key frame from
+            // 4x on, and decode lightly below it, on any machine.
+            clip.pixelRate = kEightK;
             clip.slow = std::string(r.start) == "184000" && *c == '3';
             if (std::string(r.start) == "082000")
                 clip.openError = "RenderFile Error Code is 0x80040265";
@@ -325,7 +328,7 @@ void SessionWorld::PassTime(std::int64_t wallMs) {
         }
         if (session_->SyncWanted() && now_ >= syncDue_) {
             syncDue_ = now_ + kSyncMs;
-            session_->OnSyncTick();
+            session_->OnSyncTick(now_);
             Settle();
         }
     }

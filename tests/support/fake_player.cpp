@@ -34,6 +34,12 @@ void FakePlayer::Seek(std::int64_t position, SeekMode mode) {
     position_ = std::clamp<std::int64_t>(position, 0, clip_.duration);
 }
 
+void FakePlayer::SeekHeld(std::int64_t position) {
+    Seek(position, SeekMode::kKeyFrame);
+    held = true;
+    Queue({PlayerEventCode::kPictureReady, {}});
+}
+
 void FakePlayer::StepFrame(int direction) {
     running_ = false;
     position_ = std::clamp<std::int64_t>(position_ + direction * FrameDuration(), 0,

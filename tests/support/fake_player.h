@@ -13,6 +13,10 @@
 
 namespace tramlet::test {
 
+// Pixels a second of 7680x4320 video at 30 frames a second: more than any
+// machine decodes of four channels at 4x.
+inline constexpr std::int64_t kEightK = std::int64_t{7680} * 4320 * 30;
+
 // How a scripted clip behaves.
 struct FakeClip {
     std::int64_t duration = 60 * kMediaTimePerSecond;
@@ -22,6 +26,8 @@ struct FakeClip {
     int startVolume = kFullVolume;
     // Loads only when told to (FinishLoading), as on a slow machine.
     bool slow = false;
+    // Small enough to be decoded in full at every speed.
+    std::int64_t pixelRate = 640 * 360 * 30;
 };
 
 // A player that plays on a virtual clock: nothing moves until the test
@@ -63,6 +69,11 @@ class FakePlayer : public Player {
     void StepFrame(int direction) override;
     double VideoAspect() const override { return 16.0 / 9.0; }
     void SetZoom(const ChannelZoom& shown) override { zoom = shown; }
+    std::int64_t PixelRate() const override { return loaded_ ? clip_.pixelRate : 0; }
+    void SetLightDecoding(bool on) override { light = on; }
+    // The picture is ready at once; it stays held until shown.
+    void SeekHeld(std::int64_t position) override;
+    void ShowHeldPicture() override { held = false; }
 
     // Ends the loading of a slow clip: loaded, or failed with its error.
     void FinishLoading();
@@ -83,6 +94,8 @@ class FakePlayer : public Player {
     bool visible = false;
     LayoutCell cell;
     ChannelZoom zoom;
+    bool light = false;
+    bool held = false;
 
   private:
     void Queue(PlayerEvent event);
