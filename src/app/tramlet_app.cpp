@@ -1,6 +1,7 @@
 #include "app/tramlet_app.h"
 
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QSettings>
 
 #include "app/tramlet_dlg.h"
@@ -54,6 +55,11 @@ bool CTramletApp::eventFilter(QObject* watched, QEvent* event) {
         switch (static_cast<const QKeyEvent*>(event)->key()) {
             case Qt::Key_Return:
             case Qt::Key_Enter:
+                // A text field takes its Enter itself; what it passes on to
+                // the dialog is still kept from it below.
+                if (qobject_cast<QLineEdit*>(watched))
+                    break;
+                [[fallthrough]];
             case Qt::Key_Escape:
             case Qt::Key_Control:
                 if (IsInOwnDialog(watched))

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 
+#include <filesystem>
 #include <utility>
 
 namespace tramlet::library {
@@ -60,6 +61,12 @@ void IngestJob::Start() {
 void IngestJob::Run() {
     IngestReport report;
     try {
+        // The library of a user's first ingest is made here, as the tool does.
+        std::error_code made;
+        std::filesystem::create_directories(library_.folder, made);
+        if (made)
+            throw IndexError("cannot make the library folder " + library_.folder + ": " +
+                             made.message());
         const std::unique_ptr<LibraryIndex> index =
             OpenLibraryIndex(library_.folder, library_.database, true);
         IngestRequest request;

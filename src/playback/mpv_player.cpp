@@ -1,6 +1,7 @@
 #include "playback/mpv_player.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <clocale>
 #include <cmath>
@@ -33,7 +34,8 @@ enum Observed : std::uint64_t {
     kFrameRate,
     kAspect,
     kWidth,
-    kHeight
+    kHeight,
+    kHardwareDecoder
 };
 // Replies to a seek, and to reading the position after it, carry the seek's
 // number above these flags.
@@ -41,6 +43,10 @@ constexpr std::uint64_t kPositionAfterSeek = std::uint64_t{1} << 63;
 constexpr std::uint64_t kSeekReply = std::uint64_t{1} << 62;
 constexpr std::uint64_t kPositionSample = std::uint64_t{1} << 61;
 constexpr std::uint64_t kVideoTrackReply = std::uint64_t{1} << 60;
+
+// Hardware decoding is tried once: a machine without it would otherwise
+// probe its drivers again, and print their complaints, at every clip.
+std::atomic<bool> noHardwareDecoder{false};
 
 std::uint32_t CodeOfMpvError(int error) {
     if (error == MPV_ERROR_UNKNOWN_FORMAT)
@@ -71,7 +77,7 @@ MpvPlayer::MpvPlayer(QWidget* videoArea, std::function<void()> notify)
                                       {"keep-open", "yes"},
                                       {"pause", "yes"},
                                       {"volume", "100"},
-                                      {"hwdec", "auto-safe"},
+                                      {"hwdec", noHardwareDecoder ? "no" : "auto-safe"},
                                       {"terminal", "no"},
                                       {"input-default-bindings", "no"},
                                       {"osc", "no"},
@@ -91,6 +97,7 @@ MpvPlayer::MpvPlayer(QWidget* videoArea, std::function<void()> notify)
     mpv_observe_property(mpv_, kAspect, "video-params/aspect", MPV_FORMAT_DOUBLE);
     mpv_observe_property(mpv_, kWidth, "video-params/w", MPV_FORMAT_DOUBLE);
     mpv_observe_property(mpv_, kHeight, "video-params/h", MPV_FORMAT_DOUBLE);
+    mpv_observe_property(mpv_, kHardwareDecoder, "hwdec-current", MPV_FORMAT_STRING);
     mpv_set_wakeup_callback(mpv_, &MpvPlayer::OnWakeUp, this);
     widget_ = new MpvVideoWidget(mpv_, videoArea);
 }
@@ -245,6 +252,12 @@ void MpvPlayer::OnPropertyChange(std::uint64_t observed, const mpv_event_propert
             running_ = false;
         }
         atEnd_ = atEnd;
+        return;
+    }
+    if (observed == kHardwareDecoder) {
+        if (property.format == MPV_FORMAT_STRING &&
+            std::string(*static_cast<char**>(property.data)) == "no")
+            noHardwareDecoder = true;
         return;
     }
     if (property.format != MPV_FORMAT_DOUBLE)

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QDate>
+#include <QLineEdit>
+#include <QMenu>
 #include <QTest>
 
 #include <algorithm>
@@ -17,8 +19,11 @@
 #include "avifix/avi_fix_dlg.h"
 #include "controls/bitmap_button.h"
 #include "controls/bitmap_slider.h"
+#include "library/library_bar.h"
+#include "library/library_menu.h"
 #include "platform/volume_source.h"
 #include "support/fake_player.h"
+#include "support/scoped_home.h"
 #include "support/temp_dir.h"
 
 namespace tramlet {
@@ -269,6 +274,39 @@ TEST_F(MainWindowTest, ClickingADayListsItAndQueuesTheDayMessage) {
     EXPECT_EQ(dialog_->Messages().DayMessage().rfind("1\t" + day + "\t063000\t0.000000\t", 0), 0u);
     ASSERT_EQ(dialog_->Catalogue().Recordings().size(), 2u);
     EXPECT_TRUE(dialog_->Catalogue().Hours()[6] && dialog_->Catalogue().Hours()[7]);
+}
+
+// A card that arrives is offered for the library, kept there in the
+// background, and then opened from the library's menu as the vehicle.
+TEST_F(MainWindowTest, ACardKeptInTheLibraryOpensFromItsMenuAsTheVehicle) {
+    test::TempDir home;
+    const test::ScopedHome scopedHome(home.Path());
+    card_.Write(ClipName(5, "101500-1-60.avi"), "picture");
+    card_.Write(ClipName(5, "101500-2-60.avi"), "picture");
+    Start();
+    auto* bar = dialog_->findChild<library::LibraryBar*>("libraryBar");
+    ASSERT_TRUE(bar);
+    ASSERT_TRUE(bar->isVisible());
+    auto* vehicle = bar->findChild<QLineEdit*>();
+    vehicle->setText("버스 101");
+    QTest::keyClick(vehicle, Qt::Key_Return);
+    // In the background: the window is still there to be used meanwhile.
+    EXPECT_TRUE(bar->Busy());
+    EXPECT_TRUE(dialog_->isEnabled());
+    ASSERT_TRUE(QTest::qWaitFor([bar] { return !bar->Busy(); }, 60000));
+    LetEventsRun();
+    const std::filesystem::path kept = home.Path() / "Videos/Tramlet/보관함/버스 101";
+    EXPECT_TRUE(std::filesystem::exists(kept / ClipName(5, "101500-2-60.avi")));
+
+    QMenu* vehicles = dialog_->findChild<library::LibraryMenu*>("libraryMenu")->menu();
+    emit vehicles->aboutToShow();
+    ASSERT_EQ(vehicles->actions().size(), 1);
+    EXPECT_EQ(vehicles->actions()[0]->text(), "버스 101");
+    vehicles->actions()[0]->trigger();
+    LetEventsRun();
+    EXPECT_EQ(dialog_->DataRoot(), kept.string() + "/");
+    EXPECT_EQ(Calendar()->selectedDate(), Day(5));
+    EXPECT_EQ(dialog_->Catalogue().Recordings().size(), 1u);
 }
 
 }  // namespace
