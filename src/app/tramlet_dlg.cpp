@@ -40,7 +40,6 @@ namespace {
 using namespace look;
 
 constexpr int kAboutCommand = 0x10;
-constexpr int kSyncMs = 250;
 
 CalendarDate Today() {
     const QDate today = QDate::currentDate();
@@ -105,7 +104,6 @@ CTramletDlg::CTramletDlg(VolumeSource& volumes, RepairRunner repair, CImpIDispat
     m_tickTimer.setSingleShot(true);
     connect(&m_tickTimer, &QTimer::timeout, this, [this] { Do([this] { m_session.OnTick(); }); });
     m_wallClock.start();
-    m_syncTimer.setInterval(kSyncMs);
     connect(&m_syncTimer, &QTimer::timeout, this,
             [this] { Do([this] { m_session.OnSyncTick(m_wallClock.elapsed()); }); });
     connect(&m_volumes, &VolumeSource::Changed, this,

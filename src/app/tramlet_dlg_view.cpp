@@ -229,8 +229,8 @@ void CTramletDlg::RenderTimers() {
         m_tickTimer.start(*delay);
     if (!m_session.SyncWanted())
         m_syncTimer.stop();
-    else if (!m_syncTimer.isActive())
-        m_syncTimer.start();
+    else if (!m_syncTimer.isActive() || m_syncTimer.interval() != m_session.SyncIntervalMs())
+        m_syncTimer.start(m_session.SyncIntervalMs());
 }
 
 }  // namespace tramlet

@@ -7,9 +7,9 @@ namespace {
 
 // Media time per millisecond of wall time at 1x.
 constexpr double kMediaPerMs = 10'000.0;
-// A round out for this many ticks is given up: one channel whose core never
-// answers must not stop the others.
-constexpr int kTicksBeforeGivingUp = 4;
+// A round out this long is given up: one channel whose core never answers
+// must not stop the others.
+constexpr std::int64_t kGiveUpAfterMs = 2000;
 
 }  // namespace
 
@@ -20,7 +20,6 @@ void KeyFrameStepper::Start(std::int64_t position) {
     // The picture shown is where the first round would go.
     lastSent_ = position;
     waiting_ = 0;
-    ticksOut_ = 0;
 }
 
 void KeyFrameStepper::Stop() {
@@ -39,7 +38,7 @@ KeyFrameStepper::Tick KeyFrameStepper::OnTick(std::int64_t wallMs, double rate, 
     }
     lastWall_ = wallMs;
     if (RoundOut()) {
-        if (++ticksOut_ < kTicksBeforeGivingUp)
+        if (wallMs - sentAt_ < kGiveUpAfterMs)
             return tick;
         tick.giveUp = true;
         waiting_ = 0;
@@ -49,9 +48,9 @@ KeyFrameStepper::Tick KeyFrameStepper::OnTick(std::int64_t wallMs, double rate, 
     return tick;
 }
 
-void KeyFrameStepper::Sent(unsigned channels) {
+void KeyFrameStepper::Sent(unsigned channels, std::int64_t wallMs) {
     waiting_ = channels;
-    ticksOut_ = 0;
+    sentAt_ = wallMs;
     lastSent_ = clock_;
 }
 

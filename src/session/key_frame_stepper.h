@@ -27,7 +27,7 @@ class KeyFrameStepper {
     // Moves the clock on by the wall time since the last tick, up to `end`.
     Tick OnTick(std::int64_t wallMs, double rate, std::int64_t end);
     // The channels (bit k for channel k) sent out this round.
-    void Sent(unsigned channels);
+    void Sent(unsigned channels, std::int64_t wallMs);
     // Channel k's picture is ready, or will never come; true when the round
     // waited for no other.
     bool Ready(int k);
@@ -41,7 +41,7 @@ class KeyFrameStepper {
     std::optional<std::int64_t> lastWall_;
     std::optional<std::int64_t> lastSent_;
     unsigned waiting_ = 0;
-    int ticksOut_ = 0;
+    std::int64_t sentAt_ = 0;
 };
 
 }  // namespace tramlet

@@ -457,7 +457,7 @@ void RecordingPlayer::Step(std::int64_t wallMs, News& news) {
                 sent |= 1u << k;
             }
         }
-        stepper_.Sent(sent);
+        stepper_.Sent(sent, wallMs);
     }
     news.pictured = tick.giveUp;
     news.ended = stepper_.AtEnd(end);

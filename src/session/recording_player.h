@@ -92,6 +92,8 @@ class RecordingPlayer {
     bool WantsSyncTicks() const {
         return m_playing && (!m_zoomed || plan_ == DecodePlan::kKeyFrames);
     }
+    // Stepping, a round goes out soon after the last one is shown.
+    int SyncIntervalMs() const { return stepper_.IsRunning() ? 40 : 250; }
 
   private:
     void ChooseHeardChannel();

@@ -97,6 +97,7 @@ class ViewingSession {
     // When the next tick is due, while one is.
     std::optional<int> TickDelayMs() const;
     bool SyncWanted() const { return m_recording.WantsSyncTicks(); }
+    int SyncIntervalMs() const { return m_recording.SyncIntervalMs(); }
 
     const std::string& DataRoot() const { return m_root.Root(); }
     // The data root is a recorder's card, and repaired.

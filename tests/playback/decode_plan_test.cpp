@@ -17,7 +17,8 @@ TEST(DecodePlan, FourChannelsFitTheCoresTheyShare) {
     } const cases[] = {
         {1, 4 * k1080p, 2, DecodePlan::kEveryFrame},
         {2, 4 * k1080p, 2, DecodePlan::kLight},
-        {4, 4 * k1080p, 2, DecodePlan::kKeyFrames},
+        {4, 4 * k1080p, 2, DecodePlan::kLight},
+        {8, 4 * k1080p, 2, DecodePlan::kKeyFrames},
         {16, 4 * k1080p, 2, DecodePlan::kKeyFrames},
         {2, 4 * k720p, 2, DecodePlan::kEveryFrame},
         {3, 4 * k720p, 2, DecodePlan::kLight},

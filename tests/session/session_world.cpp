@@ -12,7 +12,6 @@ namespace tramlet::test {
 namespace {
 
 constexpr std::int64_t kSecond = kMediaTimePerSecond;
-constexpr int kSyncMs = 250;
 const CalendarDate kToday{2026, 12, 1};
 
 // Back to back, with gaps, a channel that loads slowly, one that cannot
@@ -307,7 +306,7 @@ void SessionWorld::Settle() {
     tickDue_ = !delay ? std::nullopt
                       : std::optional(std::min(now_ + *delay, tickDue_.value_or(now_ + *delay)));
     if (!session_->SyncWanted())
-        syncDue_ = now_ + kSyncMs;
+        syncDue_ = now_ + session_->SyncIntervalMs();
 }
 
 void SessionWorld::PassTime(std::int64_t wallMs) {
@@ -327,7 +326,7 @@ void SessionWorld::PassTime(std::int64_t wallMs) {
             Settle();
         }
         if (session_->SyncWanted() && now_ >= syncDue_) {
-            syncDue_ = now_ + kSyncMs;
+            syncDue_ = now_ + session_->SyncIntervalMs();
             session_->OnSyncTick(now_);
             Settle();
         }
