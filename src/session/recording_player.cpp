@@ -241,7 +241,7 @@ DecodePlan RecordingPlayer::WantedPlan() const {
 void RecordingPlayer::SetPlan(DecodePlan plan) {
     plan_ = plan;
     for (Player* p : slots_.Chosen(false, 0))
-        p->SetLightDecoding(plan == DecodePlan::kLight);
+        p->SetLightDecoding(plan != DecodePlan::kEveryFrame);
 }
 
 void RecordingPlayer::UpdateDecodePlan() {

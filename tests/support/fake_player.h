@@ -70,7 +70,7 @@ class FakePlayer : public Player {
     double VideoAspect() const override { return 16.0 / 9.0; }
     void SetZoom(const ChannelZoom& shown) override { zoom = shown; }
     std::int64_t PixelRate() const override { return loaded_ ? clip_.pixelRate : 0; }
-    void SetLightDecoding(bool on) override { light = on; }
+    void SetLightDecoding(bool) override {}
     // The picture is ready at once; it stays held until shown.
     void SeekHeld(std::int64_t position) override;
     void ShowHeldPicture() override { held = false; }
@@ -94,7 +94,6 @@ class FakePlayer : public Player {
     bool visible = false;
     LayoutCell cell;
     ChannelZoom zoom;
-    bool light = false;
     bool held = false;
 
   private:
