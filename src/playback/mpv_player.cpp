@@ -422,7 +422,8 @@ std::int64_t MpvPlayer::PixelRate() const {
     return std::llround(width_ * height_ * frameRate_);
 }
 
-// The decoder takes the option when it next starts, at the next seek.
+// mpv reads the option as the decoder starts, so it serves from the next
+// clip opened: restarting a decoder to apply it would cost more than it saves.
 void MpvPlayer::SetLightDecoding(bool light) {
     if (mpv_)
         mpv_set_property_string(mpv_, "vd-lavc-skiploopfilter", light ? "all" : "default");

@@ -85,7 +85,8 @@ class Player {
     virtual void SetZoom(const ChannelZoom& zoom) = 0;
     // Pixels the clip's video holds per second, 0 while unknown.
     virtual std::int64_t PixelRate() const = 0;
-    // Skips the decoder's loop filter: a little blur for much less work.
+    // Skips the decoder's loop filter, a little blur for less work, from
+    // the next clip opened on.
     virtual void SetLightDecoding(bool light) = 0;
 
     // A key-frame seek whose picture is kept back: kPictureReady tells once

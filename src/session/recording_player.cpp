@@ -36,6 +36,8 @@ void RecordingPlayer::Open(const Moment& start, int lengthSeconds,
     if (Player* heard = Lead())
         volume_ = heard->Volume();
     SetRate(rate_);
+    // The cores read the decoding options as their decoders start.
+    SetPlan(WantedPlan());
     for (int k = 0; k < PlayerSlots::kCount; ++k) {
         if (Player* p = slots_.At(k); p && ZoomOf(k).IsZoomed())
             p->SetZoom(ZoomOf(k));
