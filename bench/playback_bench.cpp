@@ -19,6 +19,7 @@
 #include "catalogue/folder_listing.h"
 #include "controls/bitmap_button.h"
 #include "controls/bitmap_slider.h"
+#include "res/control_names.h"
 #include "res/resource_ids.h"
 #include "support/no_volumes.h"
 #include "support/shown_frames.h"
@@ -68,7 +69,7 @@ class PlayerWindow {
   private:
     template <typename T>
     T* Control(int id) const {
-        return dialog_.findChild<T*>(QString::number(id));
+        return dialog_.findChild<T*>(res::ControlName(id));
     }
 
     test::NoVolumes volumes_;

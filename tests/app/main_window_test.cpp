@@ -18,6 +18,7 @@
 #include "controls/bitmap_button.h"
 #include "controls/bitmap_slider.h"
 #include "platform/volume_source.h"
+#include "res/control_names.h"
 #include "support/fake_player.h"
 #include "support/temp_dir.h"
 
@@ -91,7 +92,7 @@ class MainWindowTest : public testing::Test {
     }
     template <typename T>
     T* Control(int id) const {
-        return dialog_->findChild<T*>(QString::number(id));
+        return dialog_->findChild<T*>(res::ControlName(id));
     }
     CMonthCalendar* Calendar() const { return Control<CMonthCalendar>(1005); }
 
