@@ -14,10 +14,10 @@
 
 #include "backup/backup_copier.h"
 #include "backup/backup_plan.h"
-#include "backup/local_moment.h"
 #include "bench_support.h"
 #include "catalogue/clip_name.h"
 #include "catalogue/storage_layout.h"
+#include "common/local_moment.h"
 
 namespace {
 

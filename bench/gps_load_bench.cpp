@@ -6,7 +6,7 @@
 
 #include "bench_support.h"
 #include "catalogue/storage_layout.h"
-#include "map/gps_table.h"
+#include "gps/gps_table.h"
 
 namespace {
 

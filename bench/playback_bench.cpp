@@ -23,6 +23,7 @@
 #include "controls/bitmap_button.h"
 #include "controls/bitmap_slider.h"
 #include "playback/speed_steps.h"
+#include "res/control_names.h"
 #include "res/resource_ids.h"
 #include "support/no_volumes.h"
 #include "support/shown_frames.h"
@@ -77,7 +78,7 @@ class PlayerWindow {
   private:
     template <typename T>
     T* Control(int id) const {
-        return dialog_.findChild<T*>(QString::number(id));
+        return dialog_.findChild<T*>(res::ControlName(id));
     }
 
     test::NoVolumes volumes_;

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "bench_support.h"
-#include "map/gps_table.h"
+#include "gps/gps_table.h"
 #include "map/track_decimation.h"
 #include "map/track_message.h"
 

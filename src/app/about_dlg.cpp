@@ -18,7 +18,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     icon->setPixmap(QPixmap::fromImage(AppIconImage(32)));
     auto* name = new QLabel(QCoreApplication::translate("AboutBox", "Tramlet, 버전 1.6"), this);
     auto* version = new QLabel(this);
-    version->setObjectName(QString::number(res::kVersionText));
+    version->setObjectName("versionText");
     auto* ok = new QPushButton(QCoreApplication::translate("AboutBox", "확인"), this);
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
@@ -33,7 +33,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
 }
 
 int CAboutDlg::exec() {
-    findChild<QLabel*>(QString::number(res::kVersionText))->setText(m_version);
+    findChild<QLabel*>("versionText")->setText(m_version);
     return QDialog::exec();
 }
 

@@ -13,6 +13,7 @@
 #include "library/library_menu.h"
 #include "playback/speed_steps.h"
 #include "res/bitmaps.h"
+#include "res/control_names.h"
 #include "res/dialog_units.h"
 #include "res/resource_ids.h"
 #include "res/string_table.h"
@@ -72,7 +73,7 @@ MainWindowControls::MainWindowControls(QWidget* window) : window_(window) {
 template <typename Widget>
 Widget* MainWindowControls::Add(Widget* widget, int id, const QRect& dialogUnits, Growth growth) {
     if (id != 0)
-        widget->setObjectName(QString::number(id));
+        widget->setObjectName(res::ControlName(id));
     const QRect designed = FromDialogUnits(dialogUnits);
     widget->setGeometry(designed);
     placed_.push_back({widget, designed, growth});
@@ -97,7 +98,9 @@ void MainWindowControls::AddPicture(int picture, const QRect& dialogUnits) {
 
 void MainWindowControls::CreateSliders() {
     const auto slider = [this](int id, const QRect& units, Growth growth) {
-        return Add(new CBitmapSlider(window_), id, units, growth);
+        auto* made = Add(new CBitmapSlider(window_), id, units, growth);
+        made->SetId(id);
+        return made;
     };
     timeline = slider(res::kTimeline, {7, 296, 360, 8}, Growth::kUnderVideo);
     volume = slider(res::kVolume, {248, 322, 69, 8}, Growth::kFooter);

@@ -128,7 +128,7 @@ void CTramletDlg::StepSlider(CBitmapSlider* slider, int step) {
     const int before = slider->GetPos();
     slider->SetPosition(before + step);
     if (slider->GetPos() != before)
-        OnSliderDone(slider->objectName().toInt(), slider->GetPos());
+        OnSliderDone(slider->Id(), slider->GetPos());
 }
 
 // Full screen shows the pictures alone; Esc leaves it before single view.

@@ -1,21 +1,22 @@
 #pragma once
 
-#include <QDialog>
 #include <QTimer>
 
-#include <memory>
 #include <string>
 
+#include "avifix/repair_pass.h"
+#include "res/worker_dialog.h"
+
+class QLabel;
 class QProgressBar;
-class QThread;
 
 namespace tramlet {
 
 // The small window that repairs the clips of a data root: it starts the pass
-// half a second after it shows, follows it with two progress bars and closes
-// itself when the pass is done. The pass runs on a worker thread, so the
-// window keeps painting; its progress arrives as queued signals.
-class CAviFix : public QDialog {
+// half a second after it shows and follows it with two progress bars. When
+// every clip came through it closes itself; otherwise it stays, naming each
+// clip it could not handle and why, until the user closes it.
+class CAviFix : public WorkerDialog {
     Q_OBJECT
 
   public:
@@ -24,6 +25,9 @@ class CAviFix : public QDialog {
 
     std::string m_dataRoot;
 
+    // What the pass did; complete once the window has closed.
+    const avifix::PassReport& Report() const { return m_report; }
+
   signals:
     void PassStarted(int total);
     void FileStarted(int index);
@@ -31,17 +35,17 @@ class CAviFix : public QDialog {
 
   protected:
     void showEvent(QShowEvent* event) override;
-    void reject() override;
+    void WorkFinished() override;
 
   private:
     void OnTimer();
-    void OnPassFinished();
+    void ShowFailures();
 
+    QLabel* m_text = nullptr;
     QProgressBar* m_fileProgress = nullptr;
     QProgressBar* m_totalProgress = nullptr;
     QTimer m_startTimer;
-    std::unique_ptr<QThread> m_worker;
-    bool m_done = false;
+    avifix::PassReport m_report;
 };
 
 // Runs the repair window modally over a data root.

@@ -3,7 +3,11 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <new>
+#include <utility>
+
+#include "common/path_text.h"
 
 namespace tramlet::avifix {
 namespace {
@@ -15,8 +19,6 @@ bool OpensAccessUnit(int nalType) {
     return nalType == 6 || nalType == 7 || nalType == 8 || nalType == 9 ||
            (nalType >= 14 && nalType <= 18);
 }
-
-constexpr uint64_t k4GiB = uint64_t{1} << 32;
 
 // Reads the clip in large blocks and hands out views into them. Nothing at or
 // past fileSize is ever asked of the file.
@@ -118,6 +120,117 @@ bool ReadsAs(BlockReader& reader, uint64_t at, const std::vector<uint8_t>& expec
 
 constexpr uint8_t kEmptyJunk[8] = {'J', 'U', 'N', 'K', 0, 0, 0, 0};
 
+// One step of the walk over the movi list: the next video chunk, or the
+// reason the walk ends there and where the index then goes.
+struct ChunkStep {
+    enum class Kind { kChunk, kEnd, kReadError };
+    Kind kind = Kind::kChunk;
+    uint64_t dataPos = 0;  // kChunk: where its data begins
+    uint32_t size = 0;     // kChunk: its data's size
+    WalkEnd end = WalkEnd::EndOfFile;
+    uint64_t indexPosition = 0;  // kEnd
+};
+
+// Walks the chunks of the movi list one at a time, as a RIFF reader does:
+// each call returns the next "00dc" chunk, or why the walk stops. It reads
+// chunk headers only; the caller reads each chunk's data, then passes it.
+class ChunkCursor {
+  public:
+    using OwnIndexStart = std::function<std::vector<uint8_t>(uint64_t limit)>;
+
+    ChunkCursor(BlockReader& reader, uint64_t fileSize, OwnIndexStart ownIndexStart)
+        : reader_(reader), fileSize_(fileSize), ownIndexStart_(std::move(ownIndexStart)) {}
+
+    // `entries`: the index entries a stop here would write, so that our own
+    // torn index can be told from a chunk's data.
+    ChunkStep Next(uint64_t entries) {
+        if (std::exchange(padPending_, false)) {
+            // Write the missing pad with the index, so the index lies where
+            // a rerun, which then finds the pad, looks for it.
+            if (pos_ >= fileSize_)
+                return End(WalkEnd::MissingPad, pos_ + 1);
+            ++pos_;  // the pad byte, not counted as seen
+        }
+        const uint64_t left = fileSize_ - pos_;
+        if (left < 8) {
+            seen_ += left;
+            return End(left ? WalkEnd::ShortHeader : WalkEnd::EndOfFile, pos_);
+        }
+        const uint8_t* header = reader_.Need(pos_, 8);
+        if (!header)
+            return {ChunkStep::Kind::kReadError};
+        seen_ += 8;
+        if (!HasFourCc(header, "00dc"))
+            return AtForeignChunk();
+        const uint32_t size = LoadLe32(header + 4);
+        const uint64_t dataPos = pos_ + 8;
+        if (fileSize_ - dataPos < size)
+            return End(WalkEnd::TornChunk, dataPos);
+        // A rerun after a power cut: the torn chunk's claimed data may now be
+        // covered by the idx1 chunk that the cut run began to write behind it.
+        if (size > 0 && size <= 8 + kIndexEntrySize * entries) {
+            const uint8_t* first = reader_.Need(dataPos, 1);
+            if (first && *first == 'i' && ReadsAs(reader_, dataPos, ownIndexStart_(size)))
+                return End(WalkEnd::OwnIndex, dataPos);
+        }
+        return {ChunkStep::Kind::kChunk, dataPos, size};
+    }
+
+    // Steps over the chunk that Next returned, once its data is read.
+    void Pass(const ChunkStep& chunk) {
+        seen_ += chunk.size;
+        pos_ = chunk.dataPos + chunk.size;
+        padPending_ = (chunk.size & 1) != 0;
+    }
+
+    // Bytes of the file walked so far, for the progress.
+    uint64_t Seen() const { return seen_; }
+
+  private:
+    static ChunkStep End(WalkEnd end, uint64_t indexPosition) {
+        return {ChunkStep::Kind::kEnd, 0, 0, end, indexPosition};
+    }
+
+    // Our own whole index right behind: a rerun after a cut while the torn
+    // chunk in front of it was being made an empty JUNK chunk.
+    ChunkStep AtForeignChunk() {
+        const uint8_t* next = fileSize_ - pos_ >= 12 ? reader_.Need(pos_ + 8, 4) : nullptr;
+        if (next && HasFourCc(next, "idx1")) {
+            const std::vector<uint8_t> own = ownIndexStart_(UINT64_MAX);
+            if (fileSize_ - pos_ - 8 >= own.size() && ReadsAs(reader_, pos_ + 8, own))
+                return End(WalkEnd::OwnIndex, pos_ + 8);
+        }
+        return End(WalkEnd::ForeignChunk, pos_);
+    }
+
+    BlockReader& reader_;
+    uint64_t fileSize_;
+    OwnIndexStart ownIndexStart_;
+    uint64_t pos_ = kMoviStart;
+    uint64_t seen_ = kHeaderSize;
+    bool padPending_ = false;
+};
+
+// Hands a chunk's data to the splitter; false when it could not be read
+// (`readError` set) or the sink stopped the walk.
+bool FeedChunk(BlockReader& reader, NalSplitter& splitter, NalUnitSink& sink,
+               const ChunkStep& chunk, bool& readError) {
+    const uint64_t end = chunk.dataPos + chunk.size;
+    splitter.Begin(chunk.size);
+    for (uint64_t at = chunk.dataPos; at < end;) {
+        size_t length = 0;
+        const uint8_t* piece = reader.Piece(at, end, length);
+        if (!piece) {
+            readError = true;
+            return false;
+        }
+        if (!splitter.Feed(piece, length, sink))
+            return false;
+        at += length;
+    }
+    return splitter.Finish(sink);
+}
+
 }  // namespace
 
 // Frame accounting for each NAL unit the splitter finds: a parameter set or a
@@ -195,7 +308,7 @@ const RebuildResult& IndexRebuild::Walk(ClipFile& file, const Header& recorderHe
     detector_ = DetectorState{};
     result_.frameRate = RebuildFrameRate(LoadLe32(recorderHeader.data() + kRateOffset));
 
-    if (fileSize >= k4GiB) {
+    if (fileSize >= kFourGiB) {
         Fail(RebuildStatus::TooLarge, "4 GiB or larger: beyond the 32-bit offsets of AVI 1.0");
         return result_;
     }
@@ -211,11 +324,10 @@ const RebuildResult& IndexRebuild::Walk(ClipFile& file, const Header& recorderHe
         return result_;
     }
 
-    uint64_t total = kHeaderSize;
     int lastPercent = -1;
-    auto report = [&] {
+    auto report = [&](uint64_t seen) {
         const int percent =
-            static_cast<int>(static_cast<double>(total) / static_cast<double>(fileSize) * 100.0);
+            static_cast<int>(static_cast<double>(seen) / static_cast<double>(fileSize) * 100.0);
         if (percent != lastPercent) {
             lastPercent = percent;
             if (progress)
@@ -225,87 +337,29 @@ const RebuildResult& IndexRebuild::Walk(ClipFile& file, const Header& recorderHe
 
     Walker walker(*this);
     NalSplitter splitter;
-    uint64_t pos = kMoviStart;
+    ChunkCursor cursor(*reader, fileSize, [this](uint64_t limit) { return OwnIndexStart(limit); });
     uint64_t indexPosition = 0;
     for (;;) {
-        const uint64_t left = fileSize - pos;
-        if (left < 8) {
-            total += left;
-            report();
-            result_.end = left ? WalkEnd::ShortHeader : WalkEnd::EndOfFile;
-            indexPosition = pos;
-            break;
-        }
-        const uint8_t* header = reader->Need(pos, 8);
-        if (!header) {
+        const ChunkStep step = cursor.Next(count_ + (frameLength_ > 0 ? 1 : 0));
+        if (step.kind == ChunkStep::Kind::kReadError) {
             Fail(RebuildStatus::ReadError, reader->Error());
             return result_;
         }
-        total += 8;
-        report();
-        if (!HasFourCc(header, "00dc")) {
-            // Our own whole index right behind: a rerun after a cut while the
-            // torn chunk in front of it was being made an empty JUNK chunk.
-            const uint8_t* next = fileSize - pos >= 12 ? reader->Need(pos + 8, 4) : nullptr;
-            if (next && HasFourCc(next, "idx1")) {
-                const std::vector<uint8_t> own = OwnIndexStart(UINT64_MAX);
-                if (fileSize - pos - 8 >= own.size() && ReadsAs(*reader, pos + 8, own)) {
-                    result_.end = WalkEnd::OwnIndex;
-                    indexPosition = pos + 8;
-                    break;
-                }
-            }
-            result_.end = WalkEnd::ForeignChunk;
-            indexPosition = pos;
+        report(cursor.Seen());
+        if (step.kind == ChunkStep::Kind::kEnd) {
+            result_.end = step.end;
+            result_.padByteWritten = step.end == WalkEnd::MissingPad;
+            indexPosition = step.indexPosition;
             break;
         }
-        const uint32_t size = LoadLe32(header + 4);
-        const uint64_t dataPos = pos + 8;
-        if (fileSize - dataPos < size) {
-            result_.end = WalkEnd::TornChunk;
-            indexPosition = dataPos;
-            break;
-        }
-        // A rerun after a power cut: the torn chunk's claimed data may now be
-        // covered by the idx1 chunk that the cut run began to write behind it.
-        const uint64_t wouldBeEntries = count_ + (frameLength_ > 0 ? 1 : 0);
-        if (size > 0 && size <= 8 + kIndexEntrySize * wouldBeEntries) {
-            const uint8_t* first = reader->Need(dataPos, 1);
-            if (first && *first == 'i' && ReadsAs(*reader, dataPos, OwnIndexStart(size))) {
-                result_.end = WalkEnd::OwnIndex;
-                indexPosition = dataPos;
-                break;
-            }
-        }
-        splitter.Begin(size);
-        for (uint64_t at = dataPos; at < dataPos + size;) {
-            size_t length = 0;
-            const uint8_t* piece = reader->Piece(at, dataPos + size, length);
-            if (!piece) {
+        bool readError = false;
+        if (!FeedChunk(*reader, splitter, walker, step, readError)) {
+            if (readError)
                 Fail(RebuildStatus::ReadError, reader->Error());
-                return result_;
-            }
-            if (!splitter.Feed(piece, length, walker))
-                return result_;  // the index could not grow
-            at += length;
+            return result_;  // or the index could not grow
         }
-        if (!splitter.Finish(walker))
-            return result_;
-        total += size;
-        report();
-        pos = dataPos + size;
-        if (size & 1) {
-            if (pos < fileSize) {
-                ++pos;  // the pad byte, not added to total
-            } else {
-                // Write the missing pad with the index, so the index lies
-                // where a rerun, which then finds the pad, looks for it.
-                result_.end = WalkEnd::MissingPad;
-                result_.padByteWritten = true;
-                indexPosition = pos + 1;
-                break;
-            }
-        }
+        cursor.Pass(step);
+        report(cursor.Seen());
     }
     if (frameLength_ > 0 && !Emit(detector_.key))
         return result_;
@@ -315,7 +369,7 @@ const RebuildResult& IndexRebuild::Walk(ClipFile& file, const Header& recorderHe
     result_.height = static_cast<uint32_t>(detector_.height);
     result_.indexPosition = indexPosition;
     result_.fileEnd = indexPosition + 8 + kIndexEntrySize * count_;
-    if (result_.fileEnd >= k4GiB) {
+    if (result_.fileEnd >= kFourGiB) {
         Fail(RebuildStatus::TooLarge, "the rebuilt clip would reach 4 GiB");
     }
     return result_;

@@ -128,8 +128,8 @@ class IndexRebuild {
     NalUnit unit_;
 };
 
-// Walk, WriteIndexAndHeaderBody and Commit in one go (no rename): for tests,
-// the fuzzer and callers that handle a single file.
+// Walk, WriteIndex, CloseTornChunk, WriteHeaderBody and Commit in one go (no
+// rename): for tests, the fuzzer and callers that handle a single file.
 RebuildResult RebuildClip(ClipFile& file, const Header& recorderHeader, uint64_t fileSize,
                           const RebuildOptions& options = {}, const PercentCallback& progress = {});
 

@@ -9,11 +9,10 @@
 #include "catalogue/clip_name.h"
 #include "catalogue/storage_layout.h"
 #include "catalogue/wildcard.h"
+#include "common/path_text.h"
 
 namespace tramlet::avifix {
 namespace {
-
-constexpr uint64_t k4GiB = uint64_t{1} << 32;
 
 using NewPathFn = std::function<std::string(const ClipName& clip, int duration)>;
 
@@ -21,16 +20,6 @@ bool IsUnclosed(const Header& h) {
     static const uint8_t marker[12] = {'R',  'I',  'F', 'F', 0xFF, 0xFF,
                                        0xFF, 0xFF, 'A', 'V', 'I',  ' '};
     return std::equal(marker, marker + 12, h.begin());
-}
-
-std::string NameOf(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-std::string FolderOf(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
 void Report(const PercentCallback& cb, int percent) {
@@ -268,6 +257,69 @@ ClipReport& NameFromHeader(ClipContext c, const Header& header, ClipReport& r) {
     return Done(r, ClipAction::DurationAdded, Measures(r));
 }
 
+// Opens the clip and reads its header; null, with `r` done, when the file
+// cannot be read or holds no header of the recorder's layout.
+std::unique_ptr<ClipFile> OpenWithHeader(ClipFileSystem& fs, ClipReport& r, Header& header) {
+    std::string error;
+    std::unique_ptr<ClipFile> file = fs.OpenForUpdate(r.path, &error);
+    r.kind = ClipKind::Unusable;
+    if (!file) {
+        Done(r, ClipAction::Failed, "cannot open for reading and writing: " + error);
+        return nullptr;
+    }
+    if (!file->Size(r.size)) {
+        Done(r, ClipAction::Failed, "cannot read: " + file->LastError());
+        return nullptr;
+    }
+    // Never asks for bytes past the end: a short file reads short here.
+    const int64_t got = file->ReadAt(0, header.data(),
+                                     static_cast<size_t>(std::min<uint64_t>(r.size, kHeaderSize)));
+    if (got < 0) {
+        Done(r, ClipAction::Failed, "cannot read: " + file->LastError());
+        return nullptr;
+    }
+    if (got < static_cast<int64_t>(kHeaderSize)) {
+        Done(r, ClipAction::LeftAlone, "shorter than the 224-byte header");
+        return nullptr;
+    }
+    if (!HasFourCc(header.data() + kMoviTypeOffset, "movi")) {
+        Done(r, ClipAction::LeftAlone, "not the recorder's header layout (no \"movi\" at 220)");
+        return nullptr;
+    }
+    return file;
+}
+
+// What a clip with the recorder's header is, and what becomes of it.
+ClipReport& Classify(ClipContext c, std::unique_ptr<ClipFile> file, const Header& header,
+                     ClipReport& r) {
+    const bool unclosed = IsUnclosed(header);
+    r.kind = unclosed               ? ClipKind::Unclosed
+             : c.clip.duration != 0 ? ClipKind::Finished
+                                    : ClipKind::FinishedNoDuration;
+    // Every finished clip's header is checked against the file, which costs
+    // no read; the index only of a clip about to be named from its header.
+    std::string claim = unclosed ? std::string() : HeaderClaimBeyondFile(header, r.size);
+    if (claim.empty() && r.kind == ClipKind::FinishedNoDuration)
+        claim = IndexClaimBeyondFile(*file, header, r.size);
+    if (!claim.empty()) {
+        r.kind = ClipKind::CutShort;
+        return RepairCutShort(c, std::move(file), header, claim, r);
+    }
+    if (r.kind == ClipKind::Finished) {
+        r.handlerResult = 1;
+        return Done(r, ClipAction::LeftAlone, "finished clip, named with its duration");
+    }
+    if (r.size >= kFourGiB) {
+        return Done(r, ClipAction::Failed,
+                    "4 GiB or larger: beyond AVI 1.0's 32-bit offsets, left untouched");
+    }
+    if (!unclosed) {
+        file.reset();
+        return NameFromHeader(c, header, r);
+    }
+    return RepairUnclosed(c, std::move(file), header, r);
+}
+
 ClipReport RepairOne(ClipFileSystem& fs, const std::string& folder, const std::string& name,
                      const NewPathFn& newPathOf, const RepairOptions& options,
                      const PercentCallback& percent) {
@@ -285,65 +337,13 @@ ClipReport RepairOne(ClipFileSystem& fs, const std::string& folder, const std::s
         r.size = fs.SizeOf(r.path).value_or(0);
         return Done(r, ClipAction::LeftAlone, "not a clip name (YYYYMMDD-HHMMSS-C-D.avi)");
     }
-
-    std::string error;
-    std::unique_ptr<ClipFile> file = fs.OpenForUpdate(r.path, &error);
-    if (!file) {
-        r.kind = ClipKind::Unusable;
-        return Done(r, ClipAction::Failed, "cannot open for reading and writing: " + error);
-    }
-    if (!file->Size(r.size)) {
-        r.kind = ClipKind::Unusable;
-        return Done(r, ClipAction::Failed, "cannot read: " + file->LastError());
-    }
     Header header{};
-    // Never asks for bytes past the end: a short file reads short here.
-    const int64_t got = file->ReadAt(0, header.data(),
-                                     static_cast<size_t>(std::min<uint64_t>(r.size, kHeaderSize)));
-    if (got < 0) {
-        r.kind = ClipKind::Unusable;
-        return Done(r, ClipAction::Failed, "cannot read: " + file->LastError());
-    }
-    if (got < static_cast<int64_t>(kHeaderSize)) {
-        r.kind = ClipKind::Unusable;
-        return Done(r, ClipAction::LeftAlone, "shorter than the 224-byte header");
-    }
-    if (!HasFourCc(header.data() + kMoviTypeOffset, "movi")) {
-        r.kind = ClipKind::Unusable;
-        return Done(r, ClipAction::LeftAlone,
-                    "not the recorder's header layout (no \"movi\" at 220)");
-    }
+    std::unique_ptr<ClipFile> file = OpenWithHeader(fs, r, header);
+    if (!file)
+        return r;
     // The header's share of the file, in unsigned integer division.
     Report(percent, static_cast<int>(uint64_t{22400} / r.size));
-
-    const ClipContext context{fs, folder, *clip, newPathOf, options, percent};
-    const bool unclosed = IsUnclosed(header);
-    r.kind = unclosed              ? ClipKind::Unclosed
-             : clip->duration != 0 ? ClipKind::Finished
-                                   : ClipKind::FinishedNoDuration;
-    // Every finished clip's header is checked against the file, which costs
-    // no read; the index only of a clip about to be named from its header.
-    std::string claim = unclosed ? std::string() : HeaderClaimBeyondFile(header, r.size);
-    if (claim.empty() && r.kind == ClipKind::FinishedNoDuration)
-        claim = IndexClaimBeyondFile(*file, header, r.size);
-    if (!claim.empty()) {
-        r.kind = ClipKind::CutShort;
-        return RepairCutShort(context, std::move(file), header, claim, r);
-    }
-    if (r.kind == ClipKind::Finished) {
-        r.handlerResult = 1;
-        return Done(r, ClipAction::LeftAlone, "finished clip, named with its duration");
-    }
-    if (r.size >= k4GiB) {
-        return Done(r, ClipAction::Failed,
-                    "4 GiB or larger: beyond AVI 1.0's 32-bit offsets, left untouched");
-    }
-
-    if (!unclosed) {
-        file.reset();
-        return NameFromHeader(context, header, r);
-    }
-    return RepairUnclosed(context, std::move(file), header, r);
+    return Classify({fs, folder, *clip, newPathOf, options, percent}, std::move(file), header, r);
 }
 
 using StillThereFn = std::function<bool()>;

@@ -19,7 +19,9 @@
 #include "backup/sha256_sums.h"
 #include "catalogue/folder_listing.h"
 #include "catalogue/storage_layout.h"
-#include "map/gpx_writer.h"
+#include "common/atomic_file.h"
+#include "common/path_text.h"
+#include "gps/gpx_writer.h"
 #include "platform/folder_id.h"
 
 namespace tramlet {
@@ -27,58 +29,14 @@ namespace {
 
 constexpr size_t kBlockSize = 1 << 20;
 
-std::string WithSlash(std::string folder) {
-    if (folder.empty() || folder.back() != '/')
-        folder += '/';
-    return folder;
-}
-
-std::string FolderOf(const std::string& path) {
-    return std::filesystem::path(path).parent_path().string();
-}
-
-// ".NAME.part-XXXXXX", the temporary name of a copy on its way.
-bool IsTemporaryName(std::string_view name) {
-    constexpr std::string_view kMark = ".part-";
-    constexpr size_t kRandom = 6;  // mkstemp's XXXXXX
-    return name.size() > 1 + kMark.size() + kRandom && name.front() == '.' &&
-           name.substr(name.size() - kRandom - kMark.size(), kMark.size()) == kMark;
-}
-
-// A file made beside its destination, removed again unless committed.
-class TempFile {
-  public:
-    explicit TempFile(std::string path) : path_(std::move(path)), fd_(::mkstemp(path_.data())) {
-        created_ = fd_ >= 0;
+// Removes the copies that a killed run left half-written in a folder.
+void RemoveTemporaries(const std::string& folder) {
+    const FolderListing listing = FolderListing::Read(folder);
+    for (const std::string& name : listing.Names()) {
+        if (AtomicFile::IsTemporaryName(name))
+            ::unlink((folder + name).c_str());
     }
-    ~TempFile() {
-        if (fd_ >= 0)
-            ::close(fd_);
-        if (created_ && !committed_)
-            ::unlink(path_.c_str());
-    }
-    TempFile(const TempFile&) = delete;
-    TempFile& operator=(const TempFile&) = delete;
-
-    int Fd() const { return fd_; }
-    bool Ok() const { return fd_ >= 0; }
-    // Closes and renames into place; false with errno set on failure.
-    bool Commit(const std::string& destination) {
-        const int fd = std::exchange(fd_, -1);
-        if (::close(fd) != 0)
-            return false;
-        if (std::rename(path_.c_str(), destination.c_str()) != 0)
-            return false;
-        committed_ = true;
-        return true;
-    }
-
-  private:
-    std::string path_;
-    int fd_;
-    bool created_ = false;
-    bool committed_ = false;
-};
+}
 
 // The card as the backup starts: which of the plan's files it holds, and
 // which folders they lie in, so that a pulled card can be told from a
@@ -173,18 +131,13 @@ BackupCopier::~BackupCopier() = default;
 
 void BackupCopier::PrepareFolders() {
     folderErrors_.clear();
+    RemoveTemporaries(backupDir_);  // of SHA256SUMS
     for (const char* folder : {"video", "gps"}) {
         const std::string path = backupDir_ + folder;
-        if (::mkdir(path.c_str(), 0755) != 0 && errno != EEXIST) {
+        if (::mkdir(path.c_str(), 0755) != 0 && errno != EEXIST)
             folderErrors_[folder] = errno;
-            continue;
-        }
-        // Copies that a killed run left half-written.
-        const FolderListing listing = FolderListing::Read(path);
-        for (const std::string& name : listing.Names()) {
-            if (IsTemporaryName(name))
-                ::unlink((path + "/" + name).c_str());
-        }
+        else
+            RemoveTemporaries(path + "/");
     }
 }
 
@@ -286,11 +239,9 @@ BackupCopier::Outcome BackupCopier::CopyFile(const BackupItem& item, BackupProgr
         return fail(BackupProblem::kFolderNotMade, made->second);
 
     const std::string destination = backupDir_ + item.relativeDestination;
-    const size_t slash = destination.rfind('/');
-    TempFile temp(destination.substr(0, slash + 1) + "." + destination.substr(slash + 1) +
-                  ".part-XXXXXX");
+    AtomicFile temp(destination);
     if (!temp.Ok())
-        return fail(BackupProblem::kCopyFailed, errno);
+        return fail(BackupProblem::kCopyFailed, temp.Error());
 
     // Reading ahead in large steps and starting the write-back of each block
     // at once leave less for the final flush to wait for.
@@ -316,13 +267,12 @@ BackupCopier::Outcome BackupCopier::CopyFile(const BackupItem& item, BackupProgr
         if (report)
             report(progress);
     }
-    if (flush_(temp.Fd()) != 0)
-        return fail(BackupProblem::kCopyFailed, errno);
     const struct timespec times[2] = {source.Stat().st_atim, source.Stat().st_mtim};
     ::futimens(temp.Fd(), times);
     ::fchmod(temp.Fd(), source.Stat().st_mode & 0777);
-    if (!temp.Commit(destination))
-        return fail(BackupProblem::kCopyFailed, errno);
+    // The folders are flushed once at the end, for all their files.
+    if (const int error = temp.Commit(AtomicFile::FolderFlush::kLater, flush_); error != 0)
+        return fail(BackupProblem::kCopyFailed, error);
     hash = hasher.Finish();
     return Outcome::kCopied;
 }

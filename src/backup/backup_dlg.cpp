@@ -24,12 +24,14 @@
 #include "backup/backup_progress_dlg.h"
 #include "backup/backup_report_text.h"
 #include "backup/export_choices_box.h"
-#include "backup/local_moment.h"
 #include "catalogue/clip_name.h"
 #include "catalogue/folder_listing.h"
 #include "catalogue/storage_layout.h"
+#include "common/local_moment.h"
+#include "common/path_text.h"
 #include "export/export_progress_dlg.h"
 #include "export/video_export.h"
+#include "res/control_names.h"
 #include "res/dialog_units.h"
 #include "res/own_dialog.h"
 #include "res/resource_ids.h"
@@ -40,20 +42,10 @@ namespace {
 
 constexpr const char* kBackupDirKey = "BackupDir";
 
-QString Id(int id) {
-    return QString::number(id);
-}
-
-std::string WithSlash(std::string folder) {
-    if (folder.empty() || folder.back() != '/')
-        folder += '/';
-    return folder;
-}
-
 template <typename Control>
 Control* Place(Control* control, int id, const QRect& units) {
     if (id != 0)
-        control->setObjectName(Id(id));
+        control->setObjectName(res::ControlName(id));
     control->setGeometry(FromDialogUnits(units));
     return control;
 }
@@ -141,7 +133,7 @@ CBackup::CBackup(QWidget* parent, Hooks hooks) : QDialog(parent), m_hooks(std::m
     if (!m_hooks.message)
         m_hooks.message = ShowMessage;
     MarkAsOwnDialog(*this);
-    setObjectName(Id(res::kBackupDialog));
+    setObjectName(res::ControlName(res::kBackupDialog));
     setWindowTitle(QCoreApplication::translate("BackupDialog", "영상 백업"));
     setFixedSize(FromDialogUnits({0, 0, 318, 178}).size());
     DoDataExchange();

@@ -2,10 +2,10 @@
 
 #include <set>
 
-#include "backup/local_moment.h"
 #include "catalogue/clip_name.h"
 #include "catalogue/folder_listing.h"
 #include "catalogue/storage_layout.h"
+#include "common/local_moment.h"
 
 namespace tramlet {
 namespace {

@@ -4,7 +4,6 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QThread>
 
 #include "res/dialog_units.h"
 #include "res/own_dialog.h"
@@ -29,7 +28,7 @@ QLabel* AddLabel(QWidget* parent, const char* name, const QRect& units) {
 
 CBackupProgress::CBackupProgress(std::string backupDir, std::vector<BackupItem> plan,
                                  BackupCopier::WriteFunction write, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::CustomizeWindowHint),
+    : WorkerDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::CustomizeWindowHint),
       m_backupDir(std::move(backupDir)),
       m_plan(std::move(plan)),
       m_write(std::move(write)) {
@@ -51,39 +50,25 @@ CBackupProgress::CBackupProgress(std::string backupDir, std::vector<BackupItem> 
     m_cancel->setGeometry(FromDialogUnits({200, 50, 50, 14}));
     m_cancel->setAutoDefault(false);
     connect(m_cancel, &QPushButton::clicked, this, &CBackupProgress::reject);
-    connect(this, &CBackupProgress::ProgressArrived, this, &CBackupProgress::ShowProgress,
-            Qt::QueuedConnection);
-}
-
-CBackupProgress::~CBackupProgress() {
-    if (m_worker) {
-        m_cancelRequested = true;
-        m_worker->wait();
-    }
 }
 
 BackupReport CBackupProgress::Run() {
-    m_worker.reset(QThread::create([this] {
+    RunWork([this] {
         BackupCopier copier(m_backupDir);
         if (m_write)
             copier.SetWriteFunction(m_write);
         m_report = copier.Run(
-            m_plan, [this](const BackupProgress& p) { PostProgress(p); }, m_cancelRequested);
-    }));
-    connect(m_worker.get(), &QThread::finished, this, &CBackupProgress::OnFinished);
-    m_worker->start();
-    exec();
-    m_worker->wait();
+            m_plan, [this](const BackupProgress& p) { TakeProgress(p); }, CancelRequested());
+    });
     return m_report;
 }
 
-void CBackupProgress::PostProgress(const BackupProgress& progress) {
+void CBackupProgress::TakeProgress(const BackupProgress& progress) {
     {
         const std::lock_guard<std::mutex> hold(m_lock);
         m_latest = progress;
     }
-    if (!m_signalQueued.exchange(true))
-        emit ProgressArrived();
+    PostProgress();
 }
 
 void CBackupProgress::ShowProgress() {
@@ -91,7 +76,6 @@ void CBackupProgress::ShowProgress() {
     {
         const std::lock_guard<std::mutex> hold(m_lock);
         progress = m_latest;
-        m_signalQueued = false;
     }
     m_fileText->setText(QString::fromStdString(progress.currentFile));
     m_countText->setText(QCoreApplication::translate("BackupProgress", "파일 %1 / %2    %3 / %4")
@@ -104,18 +88,12 @@ void CBackupProgress::ShowProgress() {
     m_bytes->setValue(static_cast<int>(part * kBarSteps));
 }
 
-void CBackupProgress::reject() {
-    if (m_finished) {
-        QDialog::reject();
-        return;
-    }
-    m_cancelRequested = true;
+void CBackupProgress::CancelAsked() {
     m_cancel->setEnabled(false);
     m_fileText->setText(QCoreApplication::translate("BackupProgress", "취소하는 중입니다..."));
 }
 
-void CBackupProgress::OnFinished() {
-    m_finished = true;
+void CBackupProgress::WorkFinished() {
     ShowProgress();
     accept();
 }

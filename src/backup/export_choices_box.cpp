@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "res/control_names.h"
 #include "res/dialog_units.h"
 #include "res/resource_ids.h"
 
@@ -14,7 +15,7 @@ namespace {
 
 template <typename Control>
 Control* Place(Control* control, int id, const QRect& units) {
-    control->setObjectName(QString::number(id));
+    control->setObjectName(res::ControlName(id));
     control->setGeometry(FromDialogUnits(units));
     return control;
 }
@@ -27,7 +28,7 @@ bool Contains(const std::vector<int>& channels, int channel) {
 
 ExportChoicesBox::ExportChoicesBox(QWidget* parent)
     : QGroupBox(QCoreApplication::translate("ExportChoices", "영상으로 내보내기"), parent) {
-    setObjectName(QString::number(res::kExportVideo));
+    setObjectName(res::ControlName(res::kExportVideo));
     setCheckable(true);
     setChecked(false);
     m_radioLossless =

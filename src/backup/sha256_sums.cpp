@@ -1,6 +1,5 @@
 #include "backup/sha256_sums.h"
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -8,6 +7,8 @@
 #include <cstdio>
 #include <fstream>
 #include <sstream>
+
+#include "common/atomic_file.h"
 
 namespace tramlet {
 namespace {
@@ -81,23 +82,16 @@ int Sha256Sums::Save() const {
     for (const auto& [file, hash] : all)
         text += Line(file, hash);
 
-    const std::string temp = path_ + ".part";
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return errno;
+    AtomicFile file(path_);
+    if (!file.Ok())
+        return file.Error();
     errno = 0;
-    const ssize_t wrote = ::write(fd, text.data(), text.size());
+    const ssize_t wrote = ::write(file.Fd(), text.data(), text.size());
     // A short write sets no errno: the disk is full.
-    int error = wrote == static_cast<ssize_t>(text.size()) ? 0 : errno ? errno : ENOSPC;
-    if (error == 0 && ::fsync(fd) != 0)
-        error = errno;
-    if (::close(fd) != 0 && error == 0)
-        error = errno;
-    if (error == 0 && std::rename(temp.c_str(), path_.c_str()) != 0)
-        error = errno;
-    if (error != 0)
-        ::unlink(temp.c_str());
-    return error;
+    if (wrote != static_cast<ssize_t>(text.size()))
+        return errno ? errno : ENOSPC;
+    // The copier flushes the folder once, after the copies and this file.
+    return file.Commit(AtomicFile::FolderFlush::kLater);
 }
 
 }  // namespace tramlet

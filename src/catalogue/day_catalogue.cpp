@@ -1,7 +1,6 @@
 #include "catalogue/day_catalogue.h"
 
 #include <array>
-#include <cstdio>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -51,12 +50,6 @@ MonthNames MonthClipNames(const FolderListing& video, std::string_view dataRoot,
 }
 
 }  // namespace
-
-std::string DayMessageHead(const CalendarDate& date) {
-    char head[48];
-    std::snprintf(head, sizeof head, "1\t%04d%02d%02d", date.year, date.month, date.day);
-    return head;
-}
 
 void DayCatalogue::AddClipNamed(const std::string& name, const CalendarDate* onlyOn) {
     const std::optional<ClipName> clip = ParseClipName(name);

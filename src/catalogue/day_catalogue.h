@@ -55,7 +55,4 @@ class DayCatalogue {
     SecondMarks secondMarks_{};
 };
 
-// "1<TAB>YYYYMMDD": the head of the day message for the map page.
-std::string DayMessageHead(const CalendarDate& date);
-
 }  // namespace tramlet

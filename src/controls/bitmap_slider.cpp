@@ -89,10 +89,6 @@ bool CBitmapSlider::ShowsActiveThumb() const {
     return activeThumb_.loaded && model_.Dragging();
 }
 
-int CBitmapSlider::Id() const {
-    return objectName().toInt();
-}
-
 void CBitmapSlider::Post(const std::optional<SliderNotice>& notice) {
     if (!notice)
         return;

@@ -31,6 +31,9 @@ class CBitmapSlider : public QWidget {
     void SetShowFocusRect(bool show);
     const SliderModel& Model() const { return model_; }
     bool ShowsActiveThumb() const;
+    // The control id the notifications carry.
+    void SetId(int id) { id_ = id; }
+    int Id() const { return id_; }
 
   signals:
     void SliderDrag(int id, int position);
@@ -53,11 +56,11 @@ class CBitmapSlider : public QWidget {
     };
     static bool LoadPair(int normalId, int activeId, bool masked, Picture& normal, Picture& active);
     void Post(const std::optional<SliderNotice>& notice);
-    int Id() const;
     void DrawChannel(QPainter& painter);
     void DrawThumb(QPainter& painter);
 
     SliderModel model_;
+    int id_ = 0;
     Picture channel_;
     Picture activeChannel_;
     Picture thumb_;

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <ctime>
 
-#include "backup/local_moment.h"
+#include "common/local_moment.h"
 
 namespace tramlet::exporter {
 

@@ -4,7 +4,6 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QThread>
 
 #include "export/video_export.h"
 #include "res/dialog_units.h"
@@ -15,7 +14,7 @@ namespace tramlet {
 using exporter::ExportError;
 
 CExportProgress::CExportProgress(exporter::ExportRequest request, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::CustomizeWindowHint),
+    : WorkerDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::CustomizeWindowHint),
       m_request(std::move(request)) {
     MarkAsOwnDialog(*this);
     setWindowTitle(QCoreApplication::translate("ExportProgress", "영상 내보내기"));
@@ -34,43 +33,24 @@ CExportProgress::CExportProgress(exporter::ExportRequest request, QWidget* paren
     m_cancel->setGeometry(FromDialogUnits({200, 37, 50, 14}));
     m_cancel->setAutoDefault(false);
     connect(m_cancel, &QPushButton::clicked, this, &CExportProgress::reject);
-    connect(this, &CExportProgress::ProgressArrived, this, &CExportProgress::ShowProgress,
-            Qt::QueuedConnection);
-}
-
-CExportProgress::~CExportProgress() {
-    if (m_worker) {
-        m_cancelRequested = true;
-        m_worker->wait();
-    }
 }
 
 exporter::ExportResult CExportProgress::Run() {
-    m_worker.reset(QThread::create([this] {
+    RunWork([this] {
         exporter::ExportCallbacks callbacks;
-        callbacks.cancel = &m_cancelRequested;
-        // One signal at a time is queued, so a fast export cannot flood the window.
+        callbacks.cancel = &CancelRequested();
         callbacks.progress = [this](std::int64_t done, std::int64_t total) {
             m_done = done;
             m_total = total;
-            if (!m_signalQueued.exchange(true))
-                emit ProgressArrived();
+            PostProgress();
         };
         exporter::QuietLibraryLog();
         m_result = exporter::ExportVideo(m_request, callbacks);
-    }));
-    connect(m_worker.get(), &QThread::finished, this, [this] {
-        m_finished = true;
-        accept();
     });
-    m_worker->start();
-    exec();
-    m_worker->wait();
     return m_result;
 }
 
 void CExportProgress::ShowProgress() {
-    m_signalQueued = false;
     const std::int64_t done = m_done;
     const std::int64_t total = std::max<std::int64_t>(m_total, 1);
     m_bar->setValue(static_cast<int>(std::min<std::int64_t>(done * 1000 / total, 1000)));
@@ -79,12 +59,7 @@ void CExportProgress::ShowProgress() {
                         .arg(m_total.load()));
 }
 
-void CExportProgress::reject() {
-    if (m_finished) {
-        QDialog::reject();
-        return;
-    }
-    m_cancelRequested = true;
+void CExportProgress::CancelAsked() {
     m_cancel->setEnabled(false);
     m_text->setText(QCoreApplication::translate("ExportProgress", "취소하는 중입니다..."));
 }

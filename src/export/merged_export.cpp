@@ -12,8 +12,8 @@ extern "C" {
 #include "export/channel_decoder.h"
 #include "export/export_clock.h"
 #include "export/mp4_output.h"
-#include "map/coordinate_text.h"
-#include "map/gps_table.h"
+#include "gps/coordinate_text.h"
+#include "gps/gps_table.h"
 
 namespace tramlet::exporter {
 namespace {
@@ -29,8 +29,8 @@ std::string CaptionText(const CalendarDate& date, int second, const GpsTable& gp
     // reached later.
     // Numbers as the C locale writes them, whatever the user's.
     if (const GpsEntry* fix = gps.FixAt(second)) {
-        text += "    " + CoordinateText(fix->value1) + ", " + CoordinateText(fix->value2) + "    " +
-                std::to_string(std::lround(fix->value3)) + " km/h";
+        text += "    " + CoordinateText(fix->latitude) + ", " + CoordinateText(fix->longitude) +
+                "    " + std::to_string(std::lround(fix->speedKmh)) + " km/h";
     }
     return text;
 }

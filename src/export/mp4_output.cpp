@@ -1,9 +1,5 @@
 #include "export/mp4_output.h"
 
-#include <stdlib.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 
 extern "C" {
@@ -48,8 +44,7 @@ void Mp4Output::Discard() {
         avio_closep(&context_->pb);
     avformat_free_context(context_);
     context_ = nullptr;
-    std::error_code ignored;
-    std::filesystem::remove(temporary_, ignored);
+    file_.reset();
 }
 
 ExportResult Mp4Output::Failure(int code, const char* what) const {
@@ -78,21 +73,13 @@ ExportResult Mp4Output::Open(const std::filesystem::path& destination, bool over
         return Failed(ExportError::kExists, destination.string());
     // A unique name in the destination's own folder, so that the final
     // rename stays on one file system and cannot leave half a file in place.
-    std::string pattern =
-        (destination.parent_path() / ("." + destination.filename().string() + ".XXXXXX")).string();
-    const int fd = ::mkstemp(pattern.data());
-    if (fd < 0)
-        return Failure(AVERROR(errno), "cannot create a file in its folder");
-    // mkstemp makes the file private; the export gets the user's usual mode.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd, 0666 & ~mask);
-    ::close(fd);
-    temporary_ = pattern;
+    file_ = std::make_unique<AtomicFile>(destination.string());
+    if (!file_->Ok())
+        return Failure(AVERROR(file_->Error()), "cannot create a file in its folder");
     const int result =
-        avformat_alloc_output_context2(&context_, nullptr, "mp4", temporary_.c_str());
+        avformat_alloc_output_context2(&context_, nullptr, "mp4", file_->TemporaryPath().c_str());
     if (result < 0) {
-        std::filesystem::remove(temporary_, error);
+        file_.reset();
         return Failure(result, "cannot set up MP4");
     }
     return {};
@@ -131,7 +118,7 @@ void Mp4Output::AddChapter(const std::string& title, std::int64_t start, std::in
 
 ExportResult Mp4Output::WriteHeader() {
     context_->interrupt_callback = {&Mp4Output::Interrupted, this};
-    int result = avio_open2(&context_->pb, temporary_.c_str(), AVIO_FLAG_WRITE,
+    int result = avio_open2(&context_->pb, file_->TemporaryPath().c_str(), AVIO_FLAG_WRITE,
                             &context_->interrupt_callback, nullptr);
     if (result < 0)
         return Failure(result, "cannot write");
@@ -164,11 +151,11 @@ ExportResult Mp4Output::Finish() {
     std::error_code error;
     if (!overwrite_ && std::filesystem::exists(destination_, error))
         return Failed(ExportError::kExists, destination_.string());
-    std::filesystem::rename(temporary_, destination_, error);
-    if (error)
-        return Failure(AVERROR(error.value()), "cannot put the file in place");
+    if (const int failed = file_->Commit(); failed != 0)
+        return Failure(AVERROR(failed), "cannot put the file in place");
     avformat_free_context(context_);
     context_ = nullptr;
+    file_.reset();
     return {};
 }
 

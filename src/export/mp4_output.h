@@ -2,9 +2,11 @@
 
 #include <atomic>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "common/atomic_file.h"
 #include "export/av_ptr.h"
 #include "export/export_request.h"
 
@@ -41,7 +43,7 @@ class Mp4Output {
 
     AVFormatContext* context_ = nullptr;
     std::filesystem::path destination_;
-    std::filesystem::path temporary_;
+    std::unique_ptr<AtomicFile> file_;  // the temporary the context writes
     bool overwrite_ = false;
     const std::atomic<bool>* cancel_ = nullptr;
 };

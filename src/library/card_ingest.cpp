@@ -15,6 +15,7 @@
 #include "catalogue/clip_name.h"
 #include "catalogue/folder_listing.h"
 #include "catalogue/storage_layout.h"
+#include "common/path_text.h"
 #include "library/durable_copy.h"
 #include "library/file_placer.h"
 #include "library/gps_fixes.h"
@@ -33,10 +34,6 @@ struct CardFile {
     std::string name;  // "video/NAME" or "gps/NAME"
     bool isLog = false;
 };
-
-std::string BaseName(const std::string& path) {
-    return path.substr(path.rfind('/') + 1);
-}
 
 // The day logs first, so that the places are searchable early, then the
 // clips, each in name order. Names that are no clip or log are not ours.
@@ -82,7 +79,7 @@ bool ReadSmallFile(const SourceFile& file, const std::string& path, std::string&
 }
 
 std::optional<ClipEntry> ClipRow(const std::string& vehicle, const std::string& path) {
-    const std::optional<ClipName> clip = ParseClipName(BaseName(path));
+    const std::optional<ClipName> clip = ParseClipName(NameOf(path));
     if (!clip || !clip->HasValidChannel())
         return std::nullopt;
     const std::optional<RecorderSeconds> start = ClipStart(*clip);
@@ -149,7 +146,7 @@ class CardIngest {
     }
     bool Cancelled() const { return request_.cancel && request_.cancel->load(); }
     std::string Staged(const CardFile& file) const {
-        return staging_->Folder() + BaseName(file.name);
+        return staging_->Folder() + NameOf(file.name);
     }
 
     LibraryIndex& index_;
@@ -306,7 +303,7 @@ void CardIngest::RecordFile(const std::string& path, std::uint64_t size, const s
     } else if (logText && path.starts_with("gps/")) {
         if (!table_)
             table_ = std::make_unique<GpsTable>();
-        entry.fixes = FixesOfLog(*logText, *GpsLogDate(BaseName(path)), *table_);
+        entry.fixes = FixesOfLog(*logText, *GpsLogDate(NameOf(path)), *table_);
     }
     index_.Record(entry);
 }
@@ -333,7 +330,7 @@ void CardIngest::IngestClip(const CardFile& file, const SourceFile& source, Inge
     const StagedClip clip = RepairStaged(Staged(file), copy);
     if (!clip.error.empty())
         return Fail(result, clip.error);
-    const Placement placed = placer_->Place(clip.path, "video/" + BaseName(clip.path), clip.sha256);
+    const Placement placed = placer_->Place(clip.path, "video/" + NameOf(clip.path), clip.sha256);
     if (placed.kind == Placement::kFailed)
         return Fail(result, placed.error);
     RecordFile(placed.path, clip.size, clip.sha256,
@@ -349,7 +346,7 @@ void CardIngest::IngestClip(const CardFile& file, const SourceFile& source, Inge
             break;
         default:
             result.action = IngestAction::kConflict;
-            result.note = "video/" + BaseName(clip.path) + " in the library holds other bytes";
+            result.note = "video/" + NameOf(clip.path) + " in the library holds other bytes";
     }
 }
 

@@ -13,6 +13,7 @@
 #include "backup/block_io.h"
 #include "backup/hash_thread.h"
 #include "backup/sha256.h"
+#include "common/atomic_file.h"
 
 namespace tramlet::library {
 namespace {
@@ -189,14 +190,9 @@ std::optional<std::string> HashFile(const std::string& path, std::string* error,
 }
 
 bool SyncFolder(const std::string& folder) {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    const bool synced = ::fsync(fd) == 0;
-    const int error = errno;
-    ::close(fd);
+    const int error = FlushFolder(folder);
     errno = error;
-    return synced;
+    return error == 0;
 }
 
 bool MakeFolders(const std::string& base, const std::string& relative, std::string& error) {

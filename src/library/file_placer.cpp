@@ -8,15 +8,12 @@
 #include <cstring>
 
 #include "avifix/clip_io.h"
+#include "common/path_text.h"
 #include "library/durable_copy.h"
 #include "library/library_layout.h"
 
 namespace tramlet::library {
 namespace {
-
-std::string FolderOf(const std::string& path) {
-    return path.substr(0, path.rfind('/') + 1);
-}
 
 std::optional<std::uint64_t> SizeOf(const std::string& path) {
     struct stat st {};

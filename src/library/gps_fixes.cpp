@@ -34,8 +34,8 @@ std::vector<GpsFix> FixesOfLog(std::string_view text, const CalendarDate& date, 
     std::vector<GpsFix> fixes;
     for (int second = 0; second < GpsTable::kSecondsPerDay; ++second) {
         const GpsEntry* entry = table.FixAt(second);
-        if (entry && IsPosition(entry->value1, entry->value2))
-            fixes.push_back({midnight + second, entry->value1, entry->value2});
+        if (entry && IsPosition(entry->latitude, entry->longitude))
+            fixes.push_back({midnight + second, entry->latitude, entry->longitude});
     }
     return fixes;
 }

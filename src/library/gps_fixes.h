@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "catalogue/calendar_date.h"
+#include "gps/gps_table.h"
 #include "library/library_index.h"
-#include "map/gps_table.h"
 
 namespace tramlet::library {
 

@@ -1,5 +1,7 @@
 #include "library/library_layout.h"
 
+#include "common/path_text.h"
+
 namespace tramlet::library {
 namespace {
 
@@ -12,9 +14,7 @@ std::string LibraryFolder(std::string_view library) {
     std::string folder(library);
     while (folder.size() > 1 && folder.back() == '/')
         folder.pop_back();
-    if (folder.empty() || folder.back() != '/')
-        folder += '/';
-    return folder;
+    return WithSlash(folder);
 }
 
 std::string DatabasePath(std::string_view library) {

@@ -2,9 +2,15 @@
 
 #include <cstdio>
 
-#include "map/coordinate_text.h"
+#include "gps/coordinate_text.h"
 
 namespace tramlet {
+
+std::string DayMessageHead(const CalendarDate& date) {
+    char head[48];
+    std::snprintf(head, sizeof head, "1\t%04d%02d%02d", date.year, date.month, date.day);
+    return head;
+}
 
 std::string BuildDayTrack(const DayList& days, const GpsTable& gps) {
     std::string track;
@@ -15,7 +21,7 @@ std::string BuildDayTrack(const DayList& days, const GpsTable& gps) {
                       record.second);
         track += '\t';
         track += start;
-        track += '\t' + CoordinateText(fix.value1) + '\t' + CoordinateText(fix.value2);
+        track += '\t' + CoordinateText(fix.latitude) + '\t' + CoordinateText(fix.longitude);
     }
     return track;
 }

@@ -9,7 +9,7 @@ class CExplorerPage;
 class CImpIDispatch;
 class MapScheme;
 
-// The embedded browser that shows the map page (control 1002). It publishes
+// The embedded browser that shows the map page ("mapArea"). It publishes
 // window.external to the page, shows no context menu, and keeps the browser's
 // reload, open, print, new-window and back keys from the page.
 class CExplorer : public QWebEngineView {

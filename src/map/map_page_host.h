@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "map/gps_table.h"
+#include "gps/gps_table.h"
 
 namespace tramlet {
 

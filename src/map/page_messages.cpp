@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "map/coordinate_text.h"
+#include "gps/coordinate_text.h"
 
 namespace tramlet {
 
@@ -20,8 +20,8 @@ void PageMessages::ClearDayMessage() {
 
 void PageMessages::BuildPositionMessage(const GpsTable& gps, int hour, int minute, int second) {
     const GpsEntry& fix = gps.FindGpsFix(hour * 3600 + minute * 60 + second);
-    position_ = "2\t" + CoordinateText(fix.value1) + "\t" + CoordinateText(fix.value2) + "\t" +
-                CoordinateText(fix.value3);
+    position_ = "2\t" + CoordinateText(fix.latitude) + "\t" + CoordinateText(fix.longitude) + "\t" +
+                CoordinateText(fix.speedKmh);
     positionPending_ = true;
 }
 

@@ -3,7 +3,7 @@
 #include <functional>
 #include <string>
 
-#include "map/gps_table.h"
+#include "gps/gps_table.h"
 
 namespace tramlet {
 

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "map/coordinate_text.h"
+#include "gps/coordinate_text.h"
 #include "map/track_decimation.h"
 
 namespace tramlet {
@@ -19,7 +19,8 @@ std::optional<int> NearestFixSecond(const GpsTable& gps, double latitude, double
         if (!fix)
             continue;
         // A zero-length segment: the distance between the two places.
-        const double d = DistanceToSegment({second, fix->value1, fix->value2, 0}, place, place);
+        const double d =
+            DistanceToSegment({second, fix->latitude, fix->longitude, 0}, place, place);
         if (d < nearestMetres || (!nearest && d == nearestMetres)) {
             nearest = second;
             nearestMetres = d;
@@ -34,8 +35,8 @@ std::string FixText(const GpsTable& gps, int second) {
     std::snprintf(time, sizeof time, "%02d%02d%02d", second / 3600, second / 60 % 60, second % 60);
     if (!fix)
         return time;
-    return time + ('\t' + CoordinateText(fix->value1)) + '\t' + CoordinateText(fix->value2) + '\t' +
-           CoordinateText(fix->value3);
+    return time + ('\t' + CoordinateText(fix->latitude)) + '\t' + CoordinateText(fix->longitude) +
+           '\t' + CoordinateText(fix->speedKmh);
 }
 
 std::optional<std::vector<int>> ParseTrackTimes(std::string_view text) {
@@ -64,8 +65,8 @@ std::string MeanSpeedsText(const GpsTable& gps, const std::vector<int>& seconds)
     std::vector<int> counts(GpsTable::kSecondsPerDay + 1, 0);
     for (int s = 0; s < GpsTable::kSecondsPerDay; ++s) {
         const GpsEntry* fix = gps.FixAt(s);
-        const bool counted = fix && !std::isnan(fix->value3);
-        sums[s + 1] = sums[s] + (counted ? std::clamp(fix->value3, -kFastest, kFastest) : 0);
+        const bool counted = fix && !std::isnan(fix->speedKmh);
+        sums[s + 1] = sums[s] + (counted ? std::clamp(fix->speedKmh, -kFastest, kFastest) : 0);
         counts[s + 1] = counts[s] + (counted ? 1 : 0);
     }
     std::string text;

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "map/gps_table.h"
+#include "gps/gps_table.h"
 
 namespace tramlet {
 

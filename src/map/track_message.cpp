@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "map/coordinate_text.h"
+#include "gps/coordinate_text.h"
 #include "map/track_decimation.h"
 
 namespace tramlet {
@@ -12,12 +12,12 @@ namespace {
 
 constexpr int kLongestGap = 10;
 
-std::string Point(int second, double value1, double value2, double value3) {
+std::string Point(int second, double latitude, double longitude, double speedKmh) {
     char time[16];
     std::snprintf(time, sizeof time, "\t%02d%02d%02d", second / 3600, second / 60 % 60,
                   second % 60);
-    return time + ('\t' + CoordinateText(value1)) + '\t' + CoordinateText(value2) + '\t' +
-           CoordinateText(value3);
+    return time + ('\t' + CoordinateText(latitude)) + '\t' + CoordinateText(longitude) + '\t' +
+           CoordinateText(speedKmh);
 }
 
 // The fixes of the day, and which must stay: the first and last fix of each
@@ -29,7 +29,7 @@ void CollectFixes(const DayList& recordings, const GpsTable& gps, std::vector<Tr
             const bool afterGap = !fixes.empty() && second - fixes.back().second > kLongestGap;
             if (afterGap)
                 keep.back() = true;
-            fixes.push_back({second, fix->value1, fix->value2, fix->value3});
+            fixes.push_back({second, fix->latitude, fix->longitude, fix->speedKmh});
             keep.push_back(afterGap);
         }
     }

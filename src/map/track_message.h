@@ -4,7 +4,7 @@
 
 #include "catalogue/calendar_date.h"
 #include "catalogue/day_list.h"
-#include "map/gps_table.h"
+#include "gps/gps_table.h"
 
 namespace tramlet {
 

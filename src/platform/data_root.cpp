@@ -1,5 +1,7 @@
 #include "platform/data_root.h"
 
+#include "common/path_text.h"
+
 namespace tramlet {
 
 bool IsCardLabel(std::string_view label) {
@@ -16,10 +18,7 @@ bool IsCardLabel(std::string_view label) {
 }
 
 std::string AsDataRoot(std::string_view folder) {
-    std::string root(folder);
-    if (root.empty() || root.back() != '/')
-        root += '/';
-    return root;
+    return WithSlash(folder);
 }
 
 std::string FindDataRoot(const std::vector<MountedVolume>& volumes,

@@ -6,7 +6,7 @@
 
 #include "backup/backup_hand_over.h"
 #include "catalogue/day_catalogue.h"
-#include "map/gps_table.h"
+#include "gps/gps_table.h"
 #include "map/page_messages.h"
 #include "platform/mounted_volume.h"
 #include "session/calendar_model.h"

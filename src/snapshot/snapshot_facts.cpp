@@ -3,9 +3,9 @@
 #include <cmath>
 #include <cstdio>
 
-#include "backup/local_moment.h"
 #include "catalogue/storage_layout.h"
-#include "map/gps_table.h"
+#include "common/local_moment.h"
+#include "gps/gps_table.h"
 
 namespace tramlet {
 namespace {
@@ -14,7 +14,7 @@ constexpr int kSecondsPerDay = 86400;
 
 // The recorder logs 0 0 while it has no fix.
 std::optional<GpsPosition> PositionOf(const GpsEntry& fix) {
-    const GpsPosition position{fix.value1, fix.value2};
+    const GpsPosition position{fix.latitude, fix.longitude};
     if (!fix.present || !std::isfinite(position.latitude) || !std::isfinite(position.longitude))
         return std::nullopt;
     if (std::abs(position.latitude) > 90 || std::abs(position.longitude) > 180)

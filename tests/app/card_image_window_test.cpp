@@ -13,6 +13,8 @@
 #include "app/month_calendar.h"
 #include "app/tramlet_dlg.h"
 #include "platform/mount_watcher.h"
+#include "res/control_names.h"
+#include "res/resource_ids.h"
 #include "support/card_image.h"
 #include "support/fake_player.h"
 
@@ -37,7 +39,9 @@ TEST(CardImageWindow, FindsTheCardLetsGoWhenPulledAndFindsItAgain) {
         return std::make_unique<test::FakePlayer>(clips, std::move(notify));
     });
     dialog.OnInitDialog();
-    const auto calendar = [&dialog] { return dialog.findChild<CMonthCalendar*>("1005"); };
+    const auto calendar = [&dialog] {
+        return dialog.findChild<CMonthCalendar*>(res::ControlName(res::kCalendar));
+    };
     EXPECT_EQ(dialog.DataRoot(), card.Root());
     EXPECT_TRUE(QTest::qWaitFor([&] { return calendar()->IsBold(today); }, 5000));
 

@@ -22,6 +22,7 @@
 #include "library/library_bar.h"
 #include "library/library_menu.h"
 #include "platform/volume_source.h"
+#include "res/control_names.h"
 #include "support/fake_player.h"
 #include "support/scoped_home.h"
 #include "support/temp_dir.h"
@@ -96,7 +97,7 @@ class MainWindowTest : public testing::Test {
     }
     template <typename T>
     T* Control(int id) const {
-        return dialog_->findChild<T*>(QString::number(id));
+        return dialog_->findChild<T*>(res::ControlName(id));
     }
     CMonthCalendar* Calendar() const { return Control<CMonthCalendar>(1005); }
 

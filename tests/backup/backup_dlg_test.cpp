@@ -26,6 +26,7 @@
 
 #include "backup/backup_hand_over.h"
 #include "backup/backup_progress_dlg.h"
+#include "res/control_names.h"
 #include "res/resource_ids.h"
 #include "support/run_command.h"
 #include "support/scoped_home.h"
@@ -82,7 +83,7 @@ class BackupDialogTest : public testing::Test {
 
     template <typename T>
     static T* Control(const CBackup& dialog, int id) {
-        return dialog.findChild<T*>(QString::number(id));
+        return dialog.findChild<T*>(res::ControlName(id));
     }
     static std::vector<QWidget*> Pickers(const CBackup& dialog) {
         return {Control<QDateEdit>(dialog, res::kStartDate),

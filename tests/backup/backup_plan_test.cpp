@@ -4,7 +4,7 @@
 
 #include <cstdlib>
 
-#include "backup/local_moment.h"
+#include "common/local_moment.h"
 #include "support/temp_dir.h"
 
 namespace tramlet {

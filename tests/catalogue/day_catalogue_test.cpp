@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "map/day_track.h"
 #include "support/temp_dir.h"
 
 namespace tramlet {

@@ -13,7 +13,7 @@ namespace {
 class BitmapSliderTest : public testing::Test {
   protected:
     void SetUp() override {
-        slider_.setObjectName("1004");
+        slider_.SetId(res::kVolume);
         slider_.LoadChannelBitmaps(res::kSmallChannel, res::kSmallChannelActive, true);
         slider_.LoadThumbBitmaps(res::kSmallThumb, res::kSmallThumbActive);
         slider_.SetRange(-10000, 0);

@@ -10,7 +10,7 @@
 #include "catalogue/folder_listing.h"
 #include "catalogue/storage_layout.h"
 #include "clip_checks.h"
-#include "map/gps_table.h"
+#include "gps/gps_table.h"
 #include "support/run_command.h"
 #include "support/temp_dir.h"
 
@@ -123,12 +123,12 @@ TEST(SimulatedCard, DemoCardHasSomethingForEveryPartOfTheProgram) {
             const GpsEntry& fix = gps.FindGpsFix(start->StartSecond());
             SCOPED_TRACE(stamp);
             ASSERT_TRUE(fix.present);
-            EXPECT_NEAR(fix.value1, 37.55, 0.2);   // latitude, Seoul
-            EXPECT_NEAR(fix.value2, 126.98, 0.2);  // longitude
-            EXPECT_GE(fix.value3, 0);              // km/h
-            EXPECT_LE(fix.value3, 100);
-            EXPECT_GE(fix.value4, 0);  // heading
-            EXPECT_LT(fix.value4, 360);
+            EXPECT_NEAR(fix.latitude, 37.55, 0.2);    // latitude, Seoul
+            EXPECT_NEAR(fix.longitude, 126.98, 0.2);  // longitude
+            EXPECT_GE(fix.speedKmh, 0);               // km/h
+            EXPECT_LE(fix.speedKmh, 100);
+            EXPECT_GE(fix.heading, 0);  // heading
+            EXPECT_LT(fix.heading, 360);
         }
     }
     EXPECT_EQ(daysWithoutGps, 1);

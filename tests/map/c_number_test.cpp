@@ -1,4 +1,4 @@
-#include "map/c_number.h"
+#include "gps/c_number.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,12 @@
-#include "map/gps_table.h"
+#include "gps/gps_table.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <clocale>
 #include <cmath>
+#include <filesystem>
+#include <optional>
 #include <string>
 
 #include "support/temp_dir.h"
@@ -32,13 +35,13 @@ TEST_P(GpsLineTest, StoresWhatTheLinesCarry) {
     EXPECT_EQ(report.fixes, table.FixCount());
     const GpsEntry& e = table.FindGpsFix(c.second);
     EXPECT_EQ(e.present, c.expected.present);
-    EXPECT_DOUBLE_EQ(e.value1, c.expected.value1);
-    EXPECT_DOUBLE_EQ(e.value2, c.expected.value2);
-    EXPECT_DOUBLE_EQ(e.value3, c.expected.value3);
-    EXPECT_DOUBLE_EQ(e.value4, c.expected.value4);
+    EXPECT_DOUBLE_EQ(e.latitude, c.expected.latitude);
+    EXPECT_DOUBLE_EQ(e.longitude, c.expected.longitude);
+    EXPECT_DOUBLE_EQ(e.speedKmh, c.expected.speedKmh);
+    EXPECT_DOUBLE_EQ(e.heading, c.expected.heading);
 }
 
-// Expected entries are written {present, value3, value4, value1, value2}.
+// Expected entries are written {present, speedKmh, heading, latitude, longitude}.
 INSTANTIATE_TEST_SUITE_P(
     Lines, GpsLineTest,
     testing::Values(
@@ -79,35 +82,35 @@ TEST(GpsTable, AnOverlongLineStaysOneLine) {
     GpsTable table;
     table.LoadGpsText(log);
     EXPECT_EQ(table.FindGpsFix(43200).present, 0);
-    EXPECT_EQ(table.FindGpsFix(36000).value1, 1);
+    EXPECT_EQ(table.FindGpsFix(36000).latitude, 1);
     const GpsEntry& longFix = table.FindGpsFix(36001);
     EXPECT_EQ(longFix.present, 1);
     // Read by its first 64 KiB, so memory stays bounded.
-    EXPECT_EQ(longFix.value1, 0);
-    EXPECT_EQ(longFix.value2, 0);
+    EXPECT_EQ(longFix.latitude, 0);
+    EXPECT_EQ(longFix.longitude, 0);
 }
 
 TEST(GpsTable, LookupLooksForwardAtMost601Seconds) {
     GpsTable table;
     table.LoadGpsText("101001 1 2 3 4\n");  // second 36601
-    EXPECT_EQ(table.FindGpsFix(36000).value1, 1);
-    EXPECT_EQ(table.FindGpsFix(36601).value1, 1);
+    EXPECT_EQ(table.FindGpsFix(36000).latitude, 1);
+    EXPECT_EQ(table.FindGpsFix(36601).latitude, 1);
     EXPECT_EQ(table.FindGpsFix(36602).present, 0);
 
     table.LoadGpsText("101002 1 2 3 4\n");  // second 36602, one too far
     const GpsEntry& none = table.FindGpsFix(36000);
     EXPECT_EQ(none.present, 0);
-    EXPECT_EQ(none.value1, 0);
-    EXPECT_EQ(table.FindGpsFix(36001).value1, 1);
+    EXPECT_EQ(none.latitude, 0);
+    EXPECT_EQ(table.FindGpsFix(36001).latitude, 1);
 }
 
 TEST(GpsTable, LookupPastTheLastFixFallsBackToMidnight) {
     GpsTable table;
     table.LoadGpsText("230000 1 2 3 4\n000000 8 9\n");
-    EXPECT_EQ(table.FindGpsFix(85800).value1, 8);
-    EXPECT_EQ(table.FindGpsFix(86400).value1, 8);
-    EXPECT_EQ(table.FindGpsFix(-5).value1, 8);
-    EXPECT_EQ(table.FindGpsFix(82800).value1, 1);
+    EXPECT_EQ(table.FindGpsFix(85800).latitude, 8);
+    EXPECT_EQ(table.FindGpsFix(86400).latitude, 8);
+    EXPECT_EQ(table.FindGpsFix(-5).latitude, 8);
+    EXPECT_EQ(table.FindGpsFix(82800).latitude, 1);
     // Never looks back, even one second.
     EXPECT_EQ(table.FindGpsFix(82801).present, 0);
 }
@@ -137,9 +140,35 @@ TEST(GpsTable, NumbersIgnoreTheUsersLocale) {
     }
     GpsTable table;
     table.LoadGpsText("142305 37.566500 126,978000\n");
-    EXPECT_DOUBLE_EQ(table.FindGpsFix(51785).value1, 37.5665);
-    EXPECT_DOUBLE_EQ(table.FindGpsFix(51785).value2, 126);
+    EXPECT_DOUBLE_EQ(table.FindGpsFix(51785).latitude, 37.5665);
+    EXPECT_DOUBLE_EQ(table.FindGpsFix(51785).longitude, 126);
     std::setlocale(LC_NUMERIC, saved.c_str());
+}
+
+TEST(GpsTable, SaysWhyALogWasNotRead) {
+    test::TempDir card;
+    card.Write("gps/20120305.gps", "142305 37.566500 126.978000 45 180\n");
+    std::filesystem::create_directories(card.Path() / "gps/20120306.gps");  // not a file
+    const struct {
+        int day;
+        std::optional<GpsLogProblem> problem;
+        int error;
+    } cases[] = {{5, std::nullopt, 0},
+                 {6, GpsLogProblem::kUnreadable, EISDIR},
+                 {7, GpsLogProblem::kMissing, ENOENT}};
+    for (const auto& c : cases) {
+        GpsTable table;
+        const GpsLoadReport report = table.LoadGpsLog(card.Root(), 2012, 3, c.day);
+        SCOPED_TRACE(c.day);
+        EXPECT_EQ(report.read, !c.problem);
+        ASSERT_EQ(report.failure.has_value(), c.problem.has_value());
+        if (c.problem) {
+            EXPECT_EQ(report.failure->kind, *c.problem);
+            EXPECT_EQ(report.failure->error, c.error);
+            EXPECT_NE(report.failure->text.find("2012030" + std::to_string(c.day)),
+                      std::string::npos);
+        }
+    }
 }
 
 TEST(GpsTable, HostileFilesStayInsideTheTable) {

@@ -1,4 +1,4 @@
-#include "map/gpx_writer.h"
+#include "gps/gpx_writer.h"
 
 #include <gtest/gtest.h>
 

@@ -18,6 +18,8 @@
 #include "controls/bitmap_button.h"
 #include "map/explorer.h"
 #include "map/imp_idispatch.h"
+#include "res/control_names.h"
+#include "res/resource_ids.h"
 #include "support/browser_app.h"
 #include "support/no_volumes.h"
 #include "support/page_script.h"
@@ -59,7 +61,8 @@ class MapWindowTest : public testing::Test {
     }
 
     QVariant Js(const QString& script) {
-        return test::RunScript(dialog->findChild<QWebEngineView*>("1002")->page(), script);
+        return test::RunScript(
+            dialog->findChild<QWebEngineView*>(res::ControlName(res::kMapArea))->page(), script);
     }
 
     static inline QApplication* app = nullptr;
@@ -82,14 +85,14 @@ TEST_F(MapWindowTest, ThePageDrawsTheDayOpensAClickedPointFollowsPlaybackAndKeep
 
     ASSERT_TRUE(WaitFor([&] { return Js("tramletMap.marker() !== null").toBool(); }));
     const QVariant before = Js("String(tramletMap.marker())");
-    dialog->findChild<CBitmapButton*>("1015")->click();
+    dialog->findChild<CBitmapButton*>(res::ControlName(res::kPlay))->click();
     QTest::qWait(2000);
     EXPECT_TRUE(WaitFor([&] { return Js("String(tramletMap.marker())") != before; }, 3000));
     EXPECT_GE(dialog->ChosenMoment().second, 41);
 
     // A volume arrival reloads the page; the reloaded page gets the day again
     // and learns what is open, and playback goes on.
-    auto* view = dialog->findChild<CExplorer*>("1002");
+    auto* view = dialog->findChild<CExplorer*>(res::ControlName(res::kMapArea));
     QSignalSpy reloaded(view, &QWebEngineView::loadFinished);
     view->Refresh();
     ASSERT_TRUE(reloaded.wait(30000));
@@ -131,7 +134,7 @@ TEST_F(MapWindowTest, TheRouteAndTheStripGoToTheMomentClickedAndFollowPlayback) 
     ASSERT_TRUE(WaitFor([&] { return dialog->ChosenMoment().SecondOfDay() == second; }));
     EXPECT_EQ(dialog->ClipStart(), (Moment{10, 0, 40}));
 
-    dialog->findChild<CBitmapButton*>("1015")->click();
+    dialog->findChild<CBitmapButton*>(res::ControlName(res::kPlay))->click();
     ASSERT_TRUE(WaitFor([&] { return !Js("tramletMap.stripCursor()").isNull(); }));
     const int cursor = Js("tramletMap.stripCursor()").toInt();
     EXPECT_TRUE(WaitFor([&] { return Js("tramletMap.stripCursor()").toInt() > cursor; }, 5000));

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <string>
 
-#include "map/coordinate_text.h"
+#include "gps/coordinate_text.h"
 
 namespace tramlet {
 namespace {

@@ -14,6 +14,7 @@
 #include "app/tramlet_dlg.h"
 #include "controls/bitmap_button.h"
 #include "controls/bitmap_slider.h"
+#include "res/control_names.h"
 #include "support/shown_frames.h"
 #include "support/temp_dir.h"
 #include "support/wait_for.h"
@@ -41,7 +42,7 @@ class PlaybackEndToEndTest : public testing::Test {
 
     template <typename T>
     T* Control(int id) const {
-        return dialog_->findChild<T*>(QString::number(id));
+        return dialog_->findChild<T*>(res::ControlName(id));
     }
 
     // With the mouse, as the user does: 10:00 on the hour and minute

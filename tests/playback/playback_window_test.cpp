@@ -15,6 +15,7 @@
 #include "app/tramlet_dlg.h"
 #include "controls/bitmap_button.h"
 #include "controls/bitmap_slider.h"
+#include "res/control_names.h"
 #include "support/fake_player.h"
 #include "support/no_volumes.h"
 #include "support/temp_dir.h"
@@ -76,7 +77,7 @@ class PlaybackWindowTest : public testing::Test {
     }
     template <typename T>
     T* Control(int id) const {
-        return dialog_->findChild<T*>(QString::number(id));
+        return dialog_->findChild<T*>(res::ControlName(id));
     }
     void Commit(int id, int position) {
         Control<CBitmapSlider>(id)->SetPosition(position);

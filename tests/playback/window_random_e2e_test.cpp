@@ -18,6 +18,7 @@
 #include "app/tramlet_dlg.h"
 #include "controls/bitmap_button.h"
 #include "controls/bitmap_slider.h"
+#include "res/control_names.h"
 #include "support/shown_frames.h"
 #include "support/temp_dir.h"
 #include "support/wait_for.h"
@@ -59,7 +60,7 @@ class WindowRandomTest : public testing::Test {
 
     template <typename T>
     T* Control(int id) const {
-        return dialog_->findChild<T*>(QString::number(id));
+        return dialog_->findChild<T*>(res::ControlName(id));
     }
 
     void Act(std::mt19937& random) {

@@ -15,6 +15,8 @@
 #include "controls/bitmap_slider.h"
 #include "playback/mpv_player.h"
 #include "playback/mpv_video_widget.h"
+#include "res/control_names.h"
+#include "res/resource_ids.h"
 #include "support/shown_frames.h"
 #include "support/temp_dir.h"
 #include "support/wait_for.h"
@@ -88,7 +90,7 @@ TEST_F(WindowRoomTest, FrameStepsMoveEveryPictureByOneAndHalfSpeedPlaysTogether)
         before = after;
     }
 
-    CBitmapSlider* rate = dialog_->findChild<CBitmapSlider*>("1011");
+    CBitmapSlider* rate = dialog_->findChild<CBitmapSlider*>(res::ControlName(res::kRate));
     rate->SetPosition(0);
     emit rate->SliderDone(1011, 0);
     QTest::keyClick(dialog_, Qt::Key_Space);

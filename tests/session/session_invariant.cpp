@@ -3,7 +3,7 @@
 // was told all agree.
 #include <sstream>
 
-#include "map/coordinate_text.h"
+#include "gps/coordinate_text.h"
 #include "session_world.h"
 
 namespace tramlet::test {
@@ -107,8 +107,8 @@ std::string SessionWorld::CheckPage() const {
     std::string position = "2\t0.000000\t0.000000\t0.000000";
     if (s.HasMoment()) {
         const GpsEntry& fix = s.Gps().FindGpsFix(s.ChosenMoment().SecondOfDay());
-        position = "2\t" + CoordinateText(fix.value1) + "\t" + CoordinateText(fix.value2) + "\t" +
-                   CoordinateText(fix.value3);
+        position = "2\t" + CoordinateText(fix.latitude) + "\t" + CoordinateText(fix.longitude) +
+                   "\t" + CoordinateText(fix.speedKmh);
     }
     if (page_.position != position)
         out << "page shows the car elsewhere; ";

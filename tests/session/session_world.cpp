@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <sstream>
 
-#include "map/coordinate_text.h"
+#include "gps/coordinate_text.h"
 #include "playback/speed_steps.h"
 
 namespace tramlet::test {

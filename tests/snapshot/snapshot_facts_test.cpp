@@ -4,7 +4,7 @@
 
 #include <optional>
 
-#include "map/gps_table.h"
+#include "gps/gps_table.h"
 
 namespace tramlet {
 namespace {

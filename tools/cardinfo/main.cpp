@@ -1,7 +1,6 @@
 // Lists what a memory card holds: each day's recordings with their channels
 // and lengths, clips still unfinished, and the days that have a GPS log.
 #include <dirent.h>
-#include <sys/stat.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -15,7 +14,8 @@
 #include "catalogue/folder_listing.h"
 #include "catalogue/storage_layout.h"
 #include "command_line.h"
-#include "map/gps_table.h"
+#include "common/path_text.h"
+#include "gps/gps_table.h"
 
 namespace {
 
@@ -68,11 +68,11 @@ std::map<int, Day> ReadDays(const std::string& root) {
     return days;
 }
 
-std::string GpsSummary(const std::string& root, int y, int m, int d, const GpsLoadReport& log) {
-    struct stat st;
-    if (!log.read) {
-        return ::stat(GpsLogPath(root, y, m, d).c_str(), &st) == 0 ? "GPS log unreadable"
-                                                                   : "no GPS log";
+std::string GpsSummary(const GpsLoadReport& log) {
+    if (log.failure) {
+        return log.failure->kind == GpsLogProblem::kMissing
+                   ? "no GPS log"
+                   : "GPS log unreadable: " + log.failure->text;
     }
     return "GPS fixes: " + std::to_string(log.fixes) +
            ", lines skipped: " + std::to_string(log.skipped);
@@ -83,7 +83,7 @@ void PrintDay(const std::string& root, int key, const Day& day) {
     GpsTable gps;
     const GpsLoadReport log = gps.LoadGpsLog(root, y, m, d);
     std::printf("%04d-%02d-%02d  %zu recordings, %d unfinished clips, %s\n", y, m, d,
-                day.recordings.size(), day.unfinished, GpsSummary(root, y, m, d, log).c_str());
+                day.recordings.size(), day.unfinished, GpsSummary(log).c_str());
     for (const auto& [start, rec] : day.recordings) {
         std::string channels;
         for (const int channel : rec.channels)
@@ -91,7 +91,7 @@ void PrintDay(const std::string& root, int key, const Day& day) {
         const GpsEntry& fix = gps.FindGpsFix(start);
         char position[64] = "no GPS fix";
         if (fix.present)
-            std::snprintf(position, sizeof position, "at %.6f %.6f", fix.value1, fix.value2);
+            std::snprintf(position, sizeof position, "at %.6f %.6f", fix.latitude, fix.longitude);
         std::printf("  %02d:%02d:%02d  %4d s  channels %-4s  %s\n", start / 3600, start / 60 % 60,
                     start % 60, rec.duration, channels.c_str(), position);
     }
@@ -114,9 +114,7 @@ int main(int argc, char** argv) {
         return *exit;
     if (line.Operands().size() > 1)
         return line.UsageError("give one data root");
-    std::string root = line.Operands().empty() ? "." : line.Operands()[0];
-    if (root.back() != '/')
-        root += '/';
+    const std::string root = WithSlash(line.Operands().empty() ? "." : line.Operands()[0]);
     for (const std::string& problem :
          {FolderProblem(root, false), FolderProblem(VideoFolder(root), true)}) {
         if (!problem.empty())

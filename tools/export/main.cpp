@@ -14,8 +14,10 @@
 #include <vector>
 
 #include "command_line.h"
+#include "common/json_text.h"
+#include "common/path_text.h"
 #include "export/video_export.h"
-#include "map/gpx_writer.h"
+#include "gps/gpx_writer.h"
 
 namespace {
 
@@ -87,10 +89,6 @@ bool IsDirectory(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-std::string DataRoot(const std::string& operand) {
-    return operand.back() == '/' ? operand : operand + '/';
-}
-
 struct Moment {
     CalendarDate date;
     int second = 0;
@@ -147,32 +145,16 @@ const char* ErrorName(ExportError error) {
     return "failed";
 }
 
-std::string Json(const std::string& text) {
-    std::string out = "\"";
-    for (const unsigned char c : text) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c < 0x20) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-            out += escaped;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out + "\"";
-}
-
 // The report; `name` null when all went well.
 void PrintJson(const char* name, const std::string& message, const ExportResult& result) {
     std::printf(
         "{\n  \"ok\": %s,\n  \"error\": %s,\n  \"message\": %s,\n  \"detail\": %s,\n"
         "  \"frames\": %lld,\n  \"files\": [",
-        name ? "false" : "true", name ? Json(name).c_str() : "null", Json(message).c_str(),
-        Json(result.detail).c_str(), static_cast<long long>(result.frames));
+        name ? "false" : "true", name ? JsonString(name).c_str() : "null",
+        JsonString(message).c_str(), JsonString(result.detail).c_str(),
+        static_cast<long long>(result.frames));
     for (size_t i = 0; i < result.written.size(); ++i)
-        std::printf("%s%s", i ? ", " : " ", Json(result.written[i].string()).c_str());
+        std::printf("%s%s", i ? ", " : " ", JsonString(result.written[i].string()).c_str());
     std::printf(" ]\n}\n");
 }
 
@@ -253,7 +235,7 @@ int RunTrack(int argc, char** argv) {
         return line.UsageError("DATA_ROOT and OUT.gpx are needed");
     if (!IsDirectory(line.Operands()[0]))
         return line.Error(line.Operands()[0] + ": no such data root");
-    request.dataRoot = DataRoot(line.Operands()[0]);
+    request.dataRoot = WithSlash(line.Operands()[0]);
     request.output = line.Operands()[1];
     request.date = *day;
     const GpxResult result = WriteDayGpx(request);
@@ -304,7 +286,7 @@ VideoLine ReadVideoLine(tools::CommandLine& line, int argc, char** argv) {
     if (v.exit)
         return v;
     v.request.mode = each ? ExportMode::kEach : ExportMode::kMerged;
-    v.request.dataRoot = DataRoot(line.Operands()[0]);
+    v.request.dataRoot = WithSlash(line.Operands()[0]);
     v.request.output = line.Operands()[1];
     v.request.date = from->date;
     v.request.fromSecond = from->second;

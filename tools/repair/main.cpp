@@ -5,14 +5,18 @@
 
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "avifix/repair_pass.h"
 #include "command_line.h"
+#include "common/json_text.h"
+#include "common/path_text.h"
 
 namespace {
 
+using namespace tramlet;
 using namespace tramlet::avifix;
 
 const char kHelp[] =
@@ -93,52 +97,46 @@ bool Exists(const std::string& path) {
 
 // ---- JSON -------------------------------------------------------------------
 
-// Valid UTF-8 passes through; other bytes are written as \u00XX (Latin-1) so
-// that any file name gives valid JSON.
-std::string JsonString(const std::string& s) {
-    std::string out = "\"";
-    const auto* p = reinterpret_cast<const unsigned char*>(s.data());
-    const size_t n = s.size();
-    char buf[8];
-    for (size_t i = 0; i < n;) {
-        const unsigned char c = p[i];
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-            ++i;
-        } else if (c < 0x20 || c == 0x7F) {
-            std::snprintf(buf, sizeof buf, "\\u%04x", c);
-            out += buf;
-            ++i;
-        } else if (c < 0x80) {
-            out += static_cast<char>(c);
-            ++i;
-        } else {
-            size_t len = c >= 0xF0 && c <= 0xF4 ? 4 : c >= 0xE0 ? 3 : c >= 0xC2 && c < 0xE0 ? 2 : 0;
-            bool ok = len > 0 && i + len <= n;
-            for (size_t k = 1; ok && k < len; ++k)
-                ok = (p[i + k] & 0xC0) == 0x80;
-            if (ok && len == 3)
-                ok = !(c == 0xE0 && p[i + 1] < 0xA0) && !(c == 0xED && p[i + 1] >= 0xA0);
-            if (ok && len == 4)
-                ok = !(c == 0xF0 && p[i + 1] < 0x90) && !(c == 0xF4 && p[i + 1] >= 0x90);
-            if (ok) {
-                out.append(s, i, len);
-                i += len;
-            } else {
-                std::snprintf(buf, sizeof buf, "\\u%04x", c);
-                out += buf;
-                ++i;
-            }
-        }
-    }
-    return out + "\"";
-}
-
 std::string JsonFloat(float f) {
     char buf[32];
     std::snprintf(buf, sizeof buf, "%.6g", static_cast<double>(f));
     return buf;
+}
+
+std::string JsonOrNull(bool known, const std::string& json) {
+    return known ? json : std::string("null");
+}
+
+// One clip's object, on one line. Sizes and the index's place are known only
+// for the clips whose index was rebuilt.
+std::string FileJson(const ClipReport& r) {
+    const bool rebuiltClip =
+        r.measured && (r.kind == ClipKind::Unclosed || r.kind == ClipKind::CutShort);
+    std::string o = "{\"path\": " + JsonString(r.path);
+    o += ", \"name\": " + JsonString(r.name);
+    o += ", \"class\": \"" + std::string(ToString(r.kind)) + "\"";
+    o += ", \"action\": \"" + std::string(ToString(r.action)) + "\"";
+    o += ", \"reason\": " + JsonString(r.reason);
+    o += ", \"renamed_to\": " + JsonOrNull(r.renamed, JsonString(r.newPath));
+    o += ", \"rebuilt\": " + std::string(r.rebuilt ? "true" : "false");
+    o += ", \"size\": " + std::to_string(r.size);
+    o += ", \"frames\": " + JsonOrNull(r.measured, std::to_string(r.frames));
+    o += ", \"frame_rate\": " + JsonOrNull(r.measured, JsonFloat(r.frameRate));
+    o += ", \"duration\": " + JsonOrNull(r.measured, std::to_string(r.duration));
+    o += ", \"width\": " + JsonOrNull(rebuiltClip, std::to_string(r.width));
+    o += ", \"height\": " + JsonOrNull(rebuiltClip, std::to_string(r.height));
+    o += ", \"index_offset\": " + JsonOrNull(rebuiltClip, std::to_string(r.indexPosition));
+    return o + "}";
+}
+
+std::string SummaryJson(const PassReport& pass) {
+    return "{\"files\": " + std::to_string(pass.files.size()) +
+           ", \"repaired\": " + std::to_string(pass.Count(ClipAction::Repaired)) +
+           ", \"duration_added\": " + std::to_string(pass.Count(ClipAction::DurationAdded)) +
+           ", \"left_alone\": " + std::to_string(pass.Count(ClipAction::LeftAlone)) +
+           ", \"failed\": " + std::to_string(pass.Count(ClipAction::Failed)) +
+           ", \"card_removed\": " + (pass.cardRemoved ? "true" : "false") +
+           ", \"not_visited\": " + std::to_string(pass.notVisited) + "}";
 }
 
 void PrintJson(const PassReport& pass, const std::string* root, bool dryRun, int status) {
@@ -146,36 +144,10 @@ void PrintJson(const PassReport& pass, const std::string* root, bool dryRun, int
     o += "  \"dry_run\": " + std::string(dryRun ? "true" : "false") + ",\n";
     o += "  \"root\": " + (root ? JsonString(*root) : std::string("null")) + ",\n";
     o += "  \"files\": [";
-    for (size_t i = 0; i < pass.files.size(); ++i) {
-        const ClipReport& r = pass.files[i];
-        const bool rebuiltClip =
-            r.measured && (r.kind == ClipKind::Unclosed || r.kind == ClipKind::CutShort);
-        o += i ? ",\n    {" : "\n    {";
-        o += "\"path\": " + JsonString(r.path);
-        o += ", \"name\": " + JsonString(r.name);
-        o += ", \"class\": \"" + std::string(ToString(r.kind)) + "\"";
-        o += ", \"action\": \"" + std::string(ToString(r.action)) + "\"";
-        o += ", \"reason\": " + JsonString(r.reason);
-        o += ", \"renamed_to\": " + (r.renamed ? JsonString(r.newPath) : std::string("null"));
-        o += ", \"rebuilt\": " + std::string(r.rebuilt ? "true" : "false");
-        o += ", \"size\": " + std::to_string(r.size);
-        o += ", \"frames\": " + (r.measured ? std::to_string(r.frames) : std::string("null"));
-        o += ", \"frame_rate\": " + (r.measured ? JsonFloat(r.frameRate) : std::string("null"));
-        o += ", \"duration\": " + (r.measured ? std::to_string(r.duration) : std::string("null"));
-        o += ", \"width\": " + (rebuiltClip ? std::to_string(r.width) : std::string("null"));
-        o += ", \"height\": " + (rebuiltClip ? std::to_string(r.height) : std::string("null"));
-        o += ", \"index_offset\": " +
-             (rebuiltClip ? std::to_string(r.indexPosition) : std::string("null"));
-        o += "}";
-    }
+    for (size_t i = 0; i < pass.files.size(); ++i)
+        o += (i ? ",\n    " : "\n    ") + FileJson(pass.files[i]);
     o += pass.files.empty() ? "],\n" : "\n  ],\n";
-    o += "  \"summary\": {\"files\": " + std::to_string(pass.files.size()) +
-         ", \"repaired\": " + std::to_string(pass.Count(ClipAction::Repaired)) +
-         ", \"duration_added\": " + std::to_string(pass.Count(ClipAction::DurationAdded)) +
-         ", \"left_alone\": " + std::to_string(pass.Count(ClipAction::LeftAlone)) +
-         ", \"failed\": " + std::to_string(pass.Count(ClipAction::Failed)) +
-         ", \"card_removed\": " + (pass.cardRemoved ? "true" : "false") +
-         ", \"not_visited\": " + std::to_string(pass.notVisited) + "},\n";
+    o += "  \"summary\": " + SummaryJson(pass) + ",\n";
     o += "  \"exit_status\": " + std::to_string(status) + "\n}\n";
     std::fputs(o.c_str(), stdout);
 }
@@ -256,6 +228,51 @@ class ProgressBar {
     int percent_ = 0;
 };
 
+// What the command line names: one data root, or clip files that exist.
+struct Operands {
+    std::vector<std::string> paths;  // the root ends in '/'
+    bool rootMode = false;
+    bool missing = false;  // some were not there (named on stderr)
+};
+
+// The operands, or the exit status to end with at once.
+std::optional<int> ReadOperands(const tramlet::tools::CommandLine& line, Operands& out) {
+    if (line.Operands().empty())
+        return line.UsageError("name a data root or clip files");
+    out.rootMode = IsDirectory(line.Operands()[0]);
+    for (const std::string& path : line.Operands()) {
+        if (line.Operands().size() > 1 && IsDirectory(path))
+            return line.UsageError("give one data root, or clip files, not both");
+    }
+    for (const std::string& path : line.Operands()) {
+        if (Exists(path)) {
+            out.paths.push_back(path);
+        } else {
+            out.missing = true;
+            line.Error(path + ": no such file or folder");
+        }
+    }
+    if (out.paths.empty())
+        return 1;
+    if (out.rootMode)
+        out.paths[0] = WithSlash(out.paths[0]);
+    return std::nullopt;
+}
+
+void PrintSummary(const PassReport& pass, const Operands& operands, bool dryRun) {
+    if (operands.rootMode && pass.files.empty())
+        std::printf("No clips in %svideo\n", operands.paths[0].c_str());
+    std::printf("%zu file%s: %zu repaired, %zu duration added, %zu left alone, %zu failed%s\n",
+                pass.files.size(), pass.files.size() == 1 ? "" : "s",
+                pass.Count(ClipAction::Repaired), pass.Count(ClipAction::DurationAdded),
+                pass.Count(ClipAction::LeftAlone), pass.Count(ClipAction::Failed),
+                dryRun ? " (dry run: nothing written)" : "");
+    if (pass.cardRemoved) {
+        std::printf("Stopped: the card was removed; %zu file%s not visited\n", pass.notVisited,
+                    pass.notVisited == 1 ? "" : "s");
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -264,31 +281,10 @@ int main(int argc, char** argv) {
     line.Flag({"--dry-run"}, dryRun).Flag({"--json"}, json).Flag({"-q", "--quiet"}, quiet);
     if (const auto exit = line.Parse(argc, argv))
         return *exit;
-    if (line.Operands().empty())
-        return line.UsageError("name a data root or clip files");
-    const bool rootMode = IsDirectory(line.Operands()[0]);
-    for (const std::string& path : line.Operands()) {
-        if (line.Operands().size() > 1 && IsDirectory(path))
-            return line.UsageError("give one data root, or clip files, not both");
-    }
-    std::vector<std::string> operands;
-    bool missing = false;
-    for (const std::string& path : line.Operands()) {
-        if (Exists(path)) {
-            operands.push_back(path);
-        } else {
-            missing = true;
-            line.Error(path + ": no such file or folder");
-        }
-    }
-    if (operands.empty())
-        return 1;
-    std::string root;
-    if (rootMode) {
-        root = operands[0];
-        if (root.back() != '/')
-            root += '/';
-    }
+    Operands operands;
+    if (const auto exit = ReadOperands(line, operands))
+        return *exit;
+    const bool rootMode = operands.rootMode;
 
     RepairOptions options;
     options.dryRun = dryRun;
@@ -306,24 +302,13 @@ int main(int argc, char** argv) {
         std::fflush(stdout);
         bar.Redraw();
     };
-    const PassReport pass = rootMode ? RunRepairPass(root, options, callbacks)
-                                     : RepairFiles(operands, options, callbacks);
+    const PassReport pass = rootMode ? RunRepairPass(operands.paths[0], options, callbacks)
+                                     : RepairFiles(operands.paths, options, callbacks);
     bar.Clear();
-    const int status = pass.AllFine() && !missing ? 0 : 1;
-    if (json) {
-        PrintJson(pass, rootMode ? &root : nullptr, dryRun, status);
-    } else if (!quiet) {
-        if (rootMode && pass.files.empty())
-            std::printf("No clips in %svideo\n", root.c_str());
-        std::printf("%zu file%s: %zu repaired, %zu duration added, %zu left alone, %zu failed%s\n",
-                    pass.files.size(), pass.files.size() == 1 ? "" : "s",
-                    pass.Count(ClipAction::Repaired), pass.Count(ClipAction::DurationAdded),
-                    pass.Count(ClipAction::LeftAlone), pass.Count(ClipAction::Failed),
-                    dryRun ? " (dry run: nothing written)" : "");
-        if (pass.cardRemoved) {
-            std::printf("Stopped: the card was removed; %zu file%s not visited\n", pass.notVisited,
-                        pass.notVisited == 1 ? "" : "s");
-        }
-    }
+    const int status = pass.AllFine() && !operands.missing ? 0 : 1;
+    if (json)
+        PrintJson(pass, rootMode ? &operands.paths[0] : nullptr, dryRun, status);
+    else if (!quiet)
+        PrintSummary(pass, operands, dryRun);
     return status;
 }

@@ -7,6 +7,7 @@
 #include <map>
 #include <set>
 
+#include "common/path_text.h"
 #include "playback/frame_stamp.h"
 
 namespace tramlet::simcard {
@@ -294,8 +295,7 @@ SimcardOptions ParseOptions(const std::vector<std::string>& args) {
     if (o.help)
         return o;
     CheckCombinations(o, given);
-    if (!o.root.ends_with('/'))
-        o.root += '/';
+    o.root = WithSlash(o.root);
     return o;
 }
 

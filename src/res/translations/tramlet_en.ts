@@ -387,6 +387,21 @@ The unfinished file was removed.</translation>
     </message>
 </context>
 <context>
+    <name>RepairWindow</name>
+    <message>
+        <source>카드가 빠져 영상 %1개를 살펴보지 못했습니다.</source>
+        <translation>The card was removed: %1 videos were not looked at.</translation>
+    </message>
+    <message>
+        <source>닫기</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>복구하지 못한 영상이 있습니다.</source>
+        <translation>Some videos could not be repaired.</translation>
+    </message>
+</context>
+<context>
     <name>Snapshot</name>
     <message>
         <source>화면을 저장하지 못했습니다.

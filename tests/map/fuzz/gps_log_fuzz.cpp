@@ -17,8 +17,8 @@
 #include <string_view>
 
 #include "catalogue/storage_layout.h"
-#include "map/c_number.h"
-#include "map/gps_table.h"
+#include "gps/c_number.h"
+#include "gps/gps_table.h"
 #include "support/fuzz_check.h"
 
 namespace {
@@ -26,12 +26,12 @@ namespace {
 using namespace tramlet;
 
 bool IsEmpty(const GpsEntry& e) {
-    return !e.present && e.value1 == 0 && e.value2 == 0 && e.value3 == 0 && e.value4 == 0;
+    return !e.present && e.latitude == 0 && e.longitude == 0 && e.speedKmh == 0 && e.heading == 0;
 }
 
 bool SameFix(const GpsEntry* a, const GpsEntry* b) {
-    return a == b || (a && b && a->value1 == b->value1 && a->value2 == b->value2 &&
-                      a->value3 == b->value3 && a->value4 == b->value4);
+    return a == b || (a && b && a->latitude == b->latitude && a->longitude == b->longitude &&
+                      a->speedKmh == b->speedKmh && a->heading == b->heading);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "map/gpx_writer.h"
+#include "gps/gpx_writer.h"
 
 #include <fcntl.h>
 #include <libxml/xmlIO.h>
@@ -20,12 +20,13 @@
 #include <utility>
 #include <vector>
 
-#include "backup/local_moment.h"
 #include "catalogue/clip_name.h"
 #include "catalogue/folder_listing.h"
 #include "catalogue/storage_layout.h"
-#include "map/coordinate_text.h"
-#include "map/gps_table.h"
+#include "common/atomic_file.h"
+#include "common/local_moment.h"
+#include "gps/coordinate_text.h"
+#include "gps/gps_table.h"
 
 namespace tramlet {
 namespace {
@@ -112,15 +113,15 @@ std::optional<std::pair<std::string, std::string>> GpxPosition(double latitude, 
 
 std::optional<TrackPoint> PointAt(const GpxRequest& request, const GpsTable& gps, int second) {
     const GpsEntry* fix = gps.FixAt(second);
-    const auto position = fix ? GpxPosition(fix->value1, fix->value2) : std::nullopt;
+    const auto position = fix ? GpxPosition(fix->latitude, fix->longitude) : std::nullopt;
     if (!position)
         return std::nullopt;
     const auto moment = UtcMoment(request, second);
     if (!moment)
         return std::nullopt;
     TrackPoint point{position->first, position->second, std::nullopt, *moment};
-    if (std::isfinite(fix->value3) && fix->value3 >= 0)
-        point.metresPerSecond = fix->value3 / 3.6;
+    if (std::isfinite(fix->speedKmh) && fix->speedKmh >= 0)
+        point.metresPerSecond = fix->speedKmh / 3.6;
     return point;
 }
 
@@ -209,16 +210,9 @@ bool WriteDocument(xmlTextWriterPtr w, const CalendarDate& date,
 // disk or a crash never leaves a truncated track under the real name.
 class GpxFile {
   public:
-    explicit GpxFile(const std::string& destination) : destination_(destination) {
-        const size_t slash = destination.rfind('/');
-        const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
-        temp_ =
-            destination.substr(0, nameStart) + "." + destination.substr(nameStart) + ".part-XXXXXX";
-        fd_ = ::mkstemp(temp_.data());
-        if (fd_ < 0) {
-            error_ = errno;
+    explicit GpxFile(const std::string& destination) : file_(destination) {
+        if (!file_.Ok())
             return;
-        }
         xmlOutputBufferPtr out = xmlOutputBufferCreateIO(Write, nullptr, this, nullptr);
         writer_ = out ? xmlNewTextWriter(out) : nullptr;
         if (!writer_) {
@@ -230,32 +224,23 @@ class GpxFile {
     ~GpxFile() {
         if (writer_)
             xmlFreeTextWriter(writer_);
-        if (fd_ >= 0) {
-            ::close(fd_);
-            ::unlink(temp_.c_str());
-        }
     }
     GpxFile(const GpxFile&) = delete;
     GpxFile& operator=(const GpxFile&) = delete;
 
     xmlTextWriterPtr Writer() const { return writer_; }
     // The errno of what failed; 0 while all is well.
-    int Error() const { return error_; }
+    int Error() const { return error_ != 0 ? error_ : file_.Error(); }
 
     // Ends the writing and puts the file in place; false with Error() set.
     bool Commit(bool written) {
         xmlFreeTextWriter(std::exchange(writer_, nullptr));
         if (!written && error_ == 0)
             error_ = EIO;  // libxml2 failed without a write failing
-        if (error_ == 0 && ::fsync(fd_) != 0)
-            error_ = errno;
-        ::fchmod(fd_, 0644);
-        if (error_ == 0 && ::close(std::exchange(fd_, -1)) != 0)
-            error_ = errno;
-        if (error_ == 0 && std::rename(temp_.c_str(), destination_.c_str()) != 0)
-            error_ = errno;
-        if (error_ != 0 && fd_ < 0)
-            ::unlink(temp_.c_str());
+        if (error_ != 0)
+            return false;
+        ::fchmod(file_.Fd(), 0644);
+        error_ = file_.Commit();
         return error_ == 0;
     }
 
@@ -263,7 +248,8 @@ class GpxFile {
     static int Write(void* context, const char* data, int size) {
         auto* self = static_cast<GpxFile*>(context);
         for (int done = 0; done < size;) {
-            const ssize_t wrote = ::write(self->fd_, data + done, static_cast<size_t>(size - done));
+            const ssize_t wrote =
+                ::write(self->file_.Fd(), data + done, static_cast<size_t>(size - done));
             if (wrote < 0 && errno == EINTR)
                 continue;
             if (wrote <= 0) {
@@ -275,9 +261,7 @@ class GpxFile {
         return size;
     }
 
-    std::string destination_;
-    std::string temp_;
-    int fd_ = -1;
+    AtomicFile file_;
     int error_ = 0;
     xmlTextWriterPtr writer_ = nullptr;
 };

@@ -1,7 +1,8 @@
-#include "map/gps_table.h"
+#include "gps/gps_table.h"
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -10,7 +11,7 @@
 #include <string>
 
 #include "catalogue/storage_layout.h"
-#include "map/c_number.h"
+#include "gps/c_number.h"
 
 namespace tramlet {
 namespace {
@@ -144,8 +145,8 @@ class GpsTable::LineReader {
 
 bool IsPossibleFix(const GpsEntry& e) {
     // Written so that NaN fails every comparison.
-    return e.value1 >= -90 && e.value1 <= 90 && e.value2 >= -180 && e.value2 <= 180 &&
-           e.value3 >= 0 && e.value3 <= kMaxSpeedKmh && std::isfinite(e.value4);
+    return e.latitude >= -90 && e.latitude <= 90 && e.longitude >= -180 && e.longitude <= 180 &&
+           e.speedKmh >= 0 && e.speedKmh <= kMaxSpeedKmh && std::isfinite(e.heading);
 }
 
 GpsTable::GpsTable() : entries_(kSecondsPerDay) {}
@@ -169,8 +170,8 @@ void GpsTable::StoreLine(std::string_view line) {
         return;
     }
     GpsEntry entry = entries_[second];
-    double* const values[kValuesUsed] = {&entry.value1, &entry.value2, &entry.value3,
-                                         &entry.value4};
+    double* const values[kValuesUsed] = {&entry.latitude, &entry.longitude, &entry.speedKmh,
+                                         &entry.heading};
     for (int i = 0; i < kValuesUsed && tokens.Next(); ++i)
         *values[i] = tokens.TakeNumber();
     if (!IsPossibleFix(entry)) {
@@ -196,8 +197,12 @@ GpsLoadReport GpsTable::LoadGpsLog(std::string_view dataRoot, int year, int mont
     ClearGpsTable();
     const std::string path = GpsLogPath(dataRoot, year, month, day);
     std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
-    if (!file)
+    if (!file) {
+        const int error = errno;
+        lastLoad_.failure = {error == ENOENT ? GpsLogProblem::kMissing : GpsLogProblem::kUnreadable,
+                             error, path + ": " + std::strerror(error)};
         return lastLoad_;
+    }
     LineReader reader(*this);
     std::vector<char> block(1 << 16);
     size_t got = 0;
@@ -205,8 +210,11 @@ GpsLoadReport GpsTable::LoadGpsLog(std::string_view dataRoot, int year, int mont
         reader.Feed(std::string_view(block.data(), got));
     }
     // A read error ends the log; what was read so far stays.
+    const int error = errno;
     reader.Finish();
     lastLoad_.read = !std::ferror(file.get());
+    if (!lastLoad_.read)
+        lastLoad_.failure = {GpsLogProblem::kUnreadable, error, path + ": " + std::strerror(error)};
     return lastLoad_;
 }
 

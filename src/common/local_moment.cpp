@@ -1,4 +1,4 @@
-#include "backup/local_moment.h"
+#include "common/local_moment.h"
 
 #include <ctime>
 

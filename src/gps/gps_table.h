@@ -1,20 +1,23 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
 #include <vector>
 
+#include "common/failure.h"
+
 namespace tramlet {
 
-// One second of a day's GPS log: value1 is the latitude, value2 the
-// longitude, value3 the speed in km/h and value4 the heading, as the map,
-// the exports and the snapshots all read them.
+// One second of a day's GPS log. The log's own names for the values are
+// value1 to value4; they stand in this order (3, 4, 1, 2) since the log was
+// first read that way, and brace-initialised tables rely on it.
 struct GpsEntry {
     std::uint8_t present = 0;
-    double value3 = 0;
-    double value4 = 0;
-    double value1 = 0;
-    double value2 = 0;
+    double speedKmh = 0;   // value3
+    double heading = 0;    // value4
+    double latitude = 0;   // value1
+    double longitude = 0;  // value2
 };
 
 // A line whose values no place on earth and no car can have (a latitude
@@ -22,6 +25,11 @@ struct GpsEntry {
 // one above kMaxSpeedKmh, a value that is not a finite number) is no fix.
 bool IsPossibleFix(const GpsEntry& entry);
 inline constexpr double kMaxSpeedKmh = 400;
+
+enum class GpsLogProblem {
+    kMissing,     // the card holds no log for the day
+    kUnreadable,  // the log is there but could not be opened or read to its end
+};
 
 // What reading a day's log found, for the log and the command-line tools.
 struct GpsLoadReport {
@@ -31,6 +39,8 @@ struct GpsLoadReport {
     // Lines that stored nothing: no time of day, a time outside the day, or
     // impossible values.
     int skipped = 0;
+    // Why the log was not read, or not to its end; empty when it was.
+    std::optional<Failure<GpsLogProblem>> failure;
 };
 
 // The fixes of one day, one entry per second, so that the position at any
@@ -43,7 +53,8 @@ class GpsTable {
     GpsTable();
 
     void ClearGpsTable();
-    // A missing or unreadable log leaves the table empty.
+    // A missing or unreadable log leaves the table empty, and the report
+    // says why; a read error later keeps what was read before it.
     GpsLoadReport LoadGpsLog(std::string_view dataRoot, int year, int month, int day);
     // Reads log text already in memory, as LoadGpsLog reads a file.
     GpsLoadReport LoadGpsText(std::string_view text);
@@ -64,6 +75,5 @@ class GpsTable {
     std::vector<GpsEntry> entries_;
     GpsLoadReport lastLoad_;
 };
-
 
 }  // namespace tramlet

@@ -1,4 +1,4 @@
-#include "map/coordinate_text.h"
+#include "gps/coordinate_text.h"
 
 #include <charconv>
 
