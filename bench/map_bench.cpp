@@ -30,9 +30,10 @@ class DayHost : public MapPageHost {
     std::string GetPageMessage(int wanted) override { return messages.GetPageMessage(wanted); }
     void ViewFromExpPos(const std::string&) override {}
     void ViewFromTrack(const std::string&) override {}
+    const GpsTable& DayFixes() const override { return gps; }
 
     GpsTable gps;
-    PageMessages messages{{nullptr, [] { return false; }, nullptr}};
+    PageMessages messages{{[] { return false; }, [] { return std::string(); }}};
 };
 
 QVariant Js(QWebEnginePage& page, const QString& script) {
