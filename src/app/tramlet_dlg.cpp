@@ -25,6 +25,7 @@
 #include "controls/bitmap_button.h"
 #include "controls/bitmap_slider.h"
 #include "map/explorer.h"
+#include "map/imp_idispatch.h"
 #include "platform/volume_source.h"
 #include "playback/mpv_player.h"
 #include "res/bitmaps.h"
@@ -95,7 +96,7 @@ CTramletDlg::CTramletDlg(VolumeSource& volumes, RepairRunner repair, CImpIDispat
     };
     if (external) {
         m_explorer = new CExplorer(external, this);
-        connect(m_explorer, &QWebEngineView::loadStarted, this,
+        connect(external, &CImpIDispatch::PageOpened, this,
                 [this] { Do([this] { m_session.OnPageReloaded(); }); });
         m_controls.ReplaceMap(m_explorer);
     }

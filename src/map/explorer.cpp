@@ -70,22 +70,26 @@ CExplorer::CExplorer(CImpIDispatch* external, QWidget* parent) : QWebEngineView(
     WatchForPolls(external);
 }
 
-// Polls that come before the load finished may be the old page's, which
-// lives on until the new one replaces it; only those after it count.
+// The old document polls on until the new one replaces it; its polls count
+// only once the load has finished. Those of a document opened since the load
+// started count at once: the page's tiles may keep it loading for a long
+// while, and it is alive all the same.
 void CExplorer::WatchForPolls(CImpIDispatch* external) {
     pageWatch_.setSingleShot(true);
     connect(&pageWatch_, &QTimer::timeout, this, &CExplorer::OnPageSilent);
     connect(this, &QWebEngineView::loadStarted, this, [this] {
-        pageLoaded_ = false;
+        pollsCount_ = pagePolled_ = false;
         pageWatch_.start(kLoadMs);
     });
     connect(this, &QWebEngineView::loadFinished, this, [this] {
-        pageLoaded_ = true;
-        pageWatch_.start(kFirstPollMs);
+        pollsCount_ = true;
+        if (!pagePolled_)
+            pageWatch_.start(kFirstPollMs);
     });
     if (external) {
+        connect(external, &CImpIDispatch::PageOpened, this, [this] { pollsCount_ = true; });
         connect(external, &CImpIDispatch::Polled, this, [this] {
-            if (pageLoaded_)
+            if (pollsCount_ && !std::exchange(pagePolled_, true))
                 pageWatch_.stop();
         });
     }

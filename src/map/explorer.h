@@ -42,7 +42,8 @@ class CExplorer : public QWebEngineView {
     MapScheme* scheme_;
     // A page that never polls leaves the map blank: it is loaded once more.
     QTimer pageWatch_;
-    bool pageLoaded_ = false;
+    bool pollsCount_ = false;
+    bool pagePolled_ = false;
     bool reloadedForSilence_ = false;
 };
 

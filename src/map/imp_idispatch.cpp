@@ -34,8 +34,18 @@ bool IsInt32(const QVariant& value) {
 CImpIDispatch::CImpIDispatch(HostLookup findHost, QObject* parent)
     : QObject(parent), findHost_(std::move(findHost)) {}
 
-QVariant CImpIDispatch::DayInformation(const QVariant& wanted) {
-    if (!IsInt32(wanted))
+int CImpIDispatch::OpenPage() {
+    ++latestPage_;
+    emit PageOpened();
+    return latestPage_;
+}
+
+bool CImpIDispatch::IsLatestPage(const QVariant& page) const {
+    return IsInt32(page) && page.toDouble() == latestPage_;
+}
+
+QVariant CImpIDispatch::DayInformation(const QVariant& page, const QVariant& wanted) {
+    if (!IsLatestPage(page) || !IsInt32(wanted))
         return {};
     emit Polled();
     MapPageHost* host = findHost_ ? findHost_() : nullptr;
@@ -44,17 +54,18 @@ QVariant CImpIDispatch::DayInformation(const QVariant& wanted) {
     return QString::fromStdString(host->GetPageMessage(static_cast<int>(wanted.toDouble())));
 }
 
-QVariant CImpIDispatch::ViewFromExpPos(const QVariant& stamp) {
-    return PassStamp(stamp, &MapPageHost::ViewFromExpPos);
+QVariant CImpIDispatch::ViewFromExpPos(const QVariant& page, const QVariant& stamp) {
+    return PassStamp(page, stamp, &MapPageHost::ViewFromExpPos);
 }
 
-QVariant CImpIDispatch::ViewFromTrack(const QVariant& stamp) {
-    return PassStamp(stamp, &MapPageHost::ViewFromTrack);
+QVariant CImpIDispatch::ViewFromTrack(const QVariant& page, const QVariant& stamp) {
+    return PassStamp(page, stamp, &MapPageHost::ViewFromTrack);
 }
 
-QVariant CImpIDispatch::TrackSecond(const QVariant& latitude, const QVariant& longitude,
-                                    const QVariant& metres) {
-    if (!IsNumber(latitude) || !IsNumber(longitude) || !IsNumber(metres) || metres.toDouble() < 0) {
+QVariant CImpIDispatch::TrackSecond(const QVariant& page, const QVariant& latitude,
+                                    const QVariant& longitude, const QVariant& metres) {
+    if (!IsLatestPage(page) || !IsNumber(latitude) || !IsNumber(longitude) || !IsNumber(metres) ||
+        metres.toDouble() < 0) {
         return {};
     }
     const MapPageHost* host = findHost_ ? findHost_() : nullptr;
@@ -66,9 +77,11 @@ QVariant CImpIDispatch::TrackSecond(const QVariant& latitude, const QVariant& lo
     return second ? QString::fromStdString(FixText(fixes, *second)) : QString();
 }
 
-QVariant CImpIDispatch::TrackSpeeds(const QVariant& times) {
-    if (times.typeId() != QMetaType::QString || times.toString().size() > kMaxTimesLength)
+QVariant CImpIDispatch::TrackSpeeds(const QVariant& page, const QVariant& times) {
+    if (!IsLatestPage(page) || times.typeId() != QMetaType::QString ||
+        times.toString().size() > kMaxTimesLength) {
         return {};
+    }
     const std::optional<std::vector<int>> seconds = ParseTrackTimes(times.toString().toStdString());
     if (!seconds)
         return {};
@@ -76,9 +89,9 @@ QVariant CImpIDispatch::TrackSpeeds(const QVariant& times) {
     return host ? QString::fromStdString(MeanSpeedsText(host->DayFixes(), *seconds)) : QString();
 }
 
-QVariant CImpIDispatch::PassStamp(const QVariant& stamp,
+QVariant CImpIDispatch::PassStamp(const QVariant& page, const QVariant& stamp,
                                   void (MapPageHost::*view)(const std::string&)) {
-    if (stamp.typeId() != QMetaType::QString)
+    if (!IsLatestPage(page) || stamp.typeId() != QMetaType::QString)
         return {};
     const QByteArray text = stamp.toString().toUtf8();
     MapPageHost* host = findHost_ ? findHost_() : nullptr;

@@ -23,11 +23,10 @@ class PageMessages {
     void SetDayMessage(std::string message, bool pending);
     // An empty day message after the card is gone; the page clears its map.
     void ClearDayMessage();
-    // A page that has just loaded has lost everything: hand the day over
-    // again, then what is open and where the car is, to the first poll that
-    // asks for a day (1). The page that is going away may still poll after
-    // the reload began; it has its day and asks for none, so it cannot take
-    // the new page's.
+    // A page that has just opened has nothing: hand the day over again, then
+    // what is open and where the car is, to the first poll that asks for a
+    // day (1). A page that has its day asks for none, so it cannot take the
+    // new page's.
     void RequeueDayMessage() { dayRequeued_ = positionPending_ = true; }
     void BuildPositionMessage(const GpsTable& gps, int hour, int minute, int second);
     // No moment is chosen: the page shows no position.

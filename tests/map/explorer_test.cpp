@@ -204,6 +204,31 @@ TEST_F(ExplorerTest, AlertsAreTheProgramsMessageBoxes) {
     EXPECT_EQ(text, QString::fromUtf8("지도 준비 완료"));
 }
 
+// A reloaded page's old document calls on until the new one replaces it:
+// whatever it asks then is refused, and the new document misses nothing.
+TEST(ExplorerPages, OnlyTheLatestDocumentOfThePageIsServed) {
+    FakeHost host;
+    CImpIDispatch external([&] { return &host; });
+    int opened = 0;
+    QObject::connect(&external, &CImpIDispatch::PageOpened, [&] { ++opened; });
+    const int replaced = external.OpenPage();
+    const int latest = external.OpenPage();
+    EXPECT_EQ(opened, 2);
+    host.messages.BuildPositionMessage(host.gps, 10, 15, 0);
+    const QString stamp = "20261207-101500";
+    for (const QVariant& page :
+         {QVariant(replaced), QVariant(latest + 1), QVariant(), QVariant("2")}) {
+        EXPECT_TRUE(external.DayInformation(page, 0).isNull()) << page.toString().toStdString();
+        EXPECT_TRUE(external.ViewFromExpPos(page, stamp).isNull());
+        EXPECT_TRUE(external.ViewFromTrack(page, stamp).isNull());
+        EXPECT_TRUE(external.TrackSecond(page, 37.5665, 126.978, 10).isNull());
+        EXPECT_TRUE(external.TrackSpeeds(page, "101500\t102000").isNull());
+    }
+    EXPECT_TRUE(host.viewed.empty() && host.tracked.empty());
+    EXPECT_TRUE(external.DayInformation(latest, 0).toString().startsWith("2\t"));
+    EXPECT_EQ(external.ViewFromExpPos(latest, stamp), QVariant(true));
+}
+
 // A page that has not polled a few seconds after loading is loaded once
 // more, and that is logged. This one stays silent until it is reloaded.
 TEST(ExplorerWatch, APageThatNeverPollsIsLoadedOnceMoreAndLogged) {
