@@ -72,6 +72,9 @@ MpvPlayer::MpvPlayer(QWidget* videoArea, std::function<void()> notify)
     // decodes on a thread of its own a few frames ahead: at 8x on a busy
     // machine, a decoder that falls behind for a moment would have its
     // channel drop every late frame and stand still while the others move.
+    // A seek lands once its frame is decoded, not once it is drawn: a
+    // picture held back for the other channels would otherwise keep the
+    // core waiting, up to 200 ms a round, for a draw that waits for it.
     for (const auto& [name, value] : {std::pair{"vo", "libmpv"},
                                       {"video-timing-offset", "0"},
                                       {"keep-open", "yes"},
@@ -82,7 +85,8 @@ MpvPlayer::MpvPlayer(QWidget* videoArea, std::function<void()> notify)
                                       {"input-default-bindings", "no"},
                                       {"osc", "no"},
                                       {"vd-queue-enable", "yes"},
-                                      {"vd-queue-max-samples", "8"}}) {
+                                      {"vd-queue-max-samples", "8"},
+                                      {"video-latency-hacks", "yes"}}) {
         mpv_set_option_string(mpv_, name, value);
     }
     if (mpv_initialize(mpv_) < 0) {

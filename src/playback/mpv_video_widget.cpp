@@ -71,6 +71,14 @@ void MpvVideoWidget::OnFrame() {
         update();
         return;
     }
+    // A seek first has the core redraw the frame shown, or nothing: only a
+    // new frame to present is the one held for.
+    mpv_render_frame_info next{};
+    if (!render_ ||
+        mpv_render_context_get_info(render_, {MPV_RENDER_PARAM_NEXT_FRAME_INFO, &next}) < 0 ||
+        !(next.flags & MPV_RENDER_FRAME_INFO_PRESENT) ||
+        (next.flags & MPV_RENDER_FRAME_INFO_REDRAW))
+        return;
     frameWaiting_ = true;
     if (waiting_)
         waiting_();

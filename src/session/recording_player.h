@@ -93,7 +93,7 @@ class RecordingPlayer {
         return m_playing && (!m_zoomed || plan_ == DecodePlan::kKeyFrames);
     }
     // Stepping, a round goes out soon after the last one is shown.
-    int SyncIntervalMs() const { return stepper_.IsRunning() ? 40 : 250; }
+    int SyncIntervalMs() const { return stepper_.IsRunning() ? 15 : 250; }
 
   private:
     void ChooseHeardChannel();
