@@ -1,6 +1,7 @@
 // Loading a full day's GPS log (one line a second) compared with `wc -l` of
 // the same file.
 #include <sys/stat.h>
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -32,8 +33,14 @@ int main() {
     WriteDayLog(log);
 
     GpsTable table;
-    const double load = bench::BestSeconds(10, [&] { table.LoadGpsLog(card.Root(), 2024, 5, 1); });
-    const double wc = bench::BestCommandSeconds(10, "wc -l " + bench::ShellQuote(log));
+    // Taken in turns, so that both see the same moods of a shared machine.
+    double load = 1e9;
+    double wc = 1e9;
+    for (int round = 0; round < 20; ++round) {
+        load = std::min(load,
+                        bench::BestSeconds(1, [&] { table.LoadGpsLog(card.Root(), 2024, 5, 1); }));
+        wc = std::min(wc, bench::BestCommandSeconds(1, "wc -l " + bench::ShellQuote(log)));
+    }
     const GpsLoadReport& report = table.LastLoad();
     std::printf("%d fixes loaded, %d lines skipped\n", report.fixes, report.skipped);
     return bench::ReportRatio("load 86,400 lines", load, "wc -l", wc, 2.0) ? 0 : 1;

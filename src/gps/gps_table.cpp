@@ -106,6 +106,30 @@ bool ParseTimeToken(std::string_view token, int& secondOfDay) {
     return true;
 }
 
+// A line in the recorder's own shape, "HHMMSS a b c d", then "\r\n" or
+// "\n", read in one pass; returns the characters taken with the line end, or
+// 0 when the text does not start with such a line (the general reader then
+// takes it). Nearly every line of a log has this shape.
+size_t ReadRecorderLine(std::string_view text, int& second, double (&values)[kValuesUsed]) {
+    constexpr size_t kTimeLength = 6;
+    if (text.size() <= kTimeLength || text[kTimeLength] != ' ' ||
+        !ParseTimeToken(text.substr(0, kTimeLength), second) || second < 0 ||
+        second >= GpsTable::kSecondsPerDay)
+        return 0;
+    size_t pos = kTimeLength;
+    for (double& value : values) {
+        if (pos >= text.size() || text[pos] != ' ')
+            return 0;
+        const size_t length = ReadPlainDecimal(text.substr(++pos), value);
+        if (length == 0)
+            return 0;
+        pos += length;
+    }
+    if (pos < text.size() && text[pos] == '\r')
+        ++pos;
+    return pos < text.size() && text[pos] == '\n' ? pos + 1 : 0;
+}
+
 }  // namespace
 
 // Cuts a stream of log text into lines, whatever their length: only a line
@@ -116,6 +140,15 @@ class GpsTable::LineReader {
 
     void Feed(std::string_view text) {
         while (!text.empty()) {
+            if (partial_.empty()) {
+                int second = 0;
+                double values[kValuesUsed];
+                if (const size_t taken = ReadRecorderLine(text, second, values)) {
+                    table_.StoreTimedLine(second, values);
+                    text.remove_prefix(taken);
+                    continue;
+                }
+            }
             const void* newline = std::memchr(text.data(), '\n', text.size());
             const size_t length =
                 newline ? static_cast<size_t>(static_cast<const char*>(newline) - text.data())
@@ -163,17 +196,27 @@ void GpsTable::StoreLine(std::string_view line) {
     Tokens tokens(line.substr(0, kMaxLineLength));
     if (!tokens.Next())
         return;
-    ++lastLoad_.lines;
     int second = 0;
     if (!ParseTimeToken(tokens.Take(), second) || second < 0 || second >= kSecondsPerDay) {
+        ++lastLoad_.lines;
         ++lastLoad_.skipped;
         return;
     }
-    GpsEntry entry = entries_[second];
-    double* const values[kValuesUsed] = {&entry.latitude, &entry.longitude, &entry.speedKmh,
-                                         &entry.heading};
+    const GpsEntry& stored = entries_[second];
+    double values[kValuesUsed] = {stored.latitude, stored.longitude, stored.speedKmh,
+                                  stored.heading};
     for (int i = 0; i < kValuesUsed && tokens.Next(); ++i)
-        *values[i] = tokens.TakeNumber();
+        values[i] = tokens.TakeNumber();
+    StoreTimedLine(second, values);
+}
+
+void GpsTable::StoreTimedLine(int second, const double (&values)[kValuesUsed]) {
+    ++lastLoad_.lines;
+    GpsEntry entry = entries_[second];
+    entry.latitude = values[0];
+    entry.longitude = values[1];
+    entry.speedKmh = values[2];
+    entry.heading = values[3];
     if (!IsPossibleFix(entry)) {
         ++lastLoad_.skipped;
         return;

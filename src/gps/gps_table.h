@@ -71,6 +71,8 @@ class GpsTable {
   private:
     class LineReader;
     void StoreLine(std::string_view line);
+    // A line whose time was read: its latitude, longitude, speed and heading.
+    void StoreTimedLine(int second, const double (&values)[4]);
 
     std::vector<GpsEntry> entries_;
     GpsLoadReport lastLoad_;

@@ -4,6 +4,8 @@
 //     the lookup yields a fix or an empty entry, never anything between;
 //   - the report counts what the table holds;
 //   - the log read from a file (under TMPDIR) is the log read from memory;
+//   - the log read by the general line reader (every line led by a space,
+//     which it skips) is the log read by the fast one for the recorder's shape;
 //   - a number reads as the C library reads it in the C locale (the input's
 //     first line as one token).
 // Entries are checked at every 61st second, from an offset that the input
@@ -40,6 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     static GpsTable fromText;
     static GpsTable fromFile;
+    static GpsTable general;
     const GpsLoadReport report = fromText.LoadGpsText(text);
 
     const int fixes = fromText.FixCount();
@@ -54,6 +57,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const GpsEntry& found = fromText.FindGpsFix(s);
         FUZZ_CHECK(IsEmpty(found) || (found.present && IsPossibleFix(found)));
     }
+
+    std::string spaced = " ";
+    for (const char c : text)
+        spaced += c == '\n' ? std::string_view("\n ") : std::string_view(&c, 1);
+    const GpsLoadReport generalReport = general.LoadGpsText(spaced);
+    FUZZ_CHECK(generalReport.lines == report.lines && generalReport.skipped == report.skipped &&
+               generalReport.fixes == report.fixes);
+    for (int s = offset; s < GpsTable::kSecondsPerDay; s += 61)
+        FUZZ_CHECK(SameFix(fromText.FixAt(s), general.FixAt(s)));
 
     static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", locale_t{});
     const std::string token(text.substr(0, text.find_first_of(std::string_view("\n\0", 2))));
