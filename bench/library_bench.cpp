@@ -5,6 +5,7 @@
 //    median of 21 places against the 50 ms target, in SQLite and in
 //    PostgreSQL, with the fixes per second their ingest indexed.
 // Usage: library_bench [ingest|find]... (default both)
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -69,6 +70,17 @@ bool MakeCard(const std::string& root) {
     return true;
 }
 
+// Asks the kernel to forget the cached pages of every file of a folder.
+void DropFromCache(const std::string& folder) {
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        const int fd = ::open(entry.path().c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+        ::close(fd);
+    }
+}
+
 bool BenchIngest() {
     bench::ScratchDir scratch;
     const std::string card = scratch.Root() + "card/";
@@ -77,12 +89,21 @@ bool BenchIngest() {
     const std::string library = bench::ShellQuote(scratch.Path() + "/library");
     const std::string copy = bench::ShellQuote(scratch.Path() + "/copy");
     ::sync();
-    const double ingest = bench::BestCommandSeconds(3, "rm -rf " + library + " && sync && " +
-                                                           Library() + " ingest -q --vehicle v " +
-                                                           bench::ShellQuote(card) + " " + library);
-    const double cpSync =
-        bench::BestCommandSeconds(3, "rm -rf " + copy + " && sync && cp -r " +
-                                         bench::ShellQuote(card) + " " + copy + " && sync");
+    // A card just put in is read from the card, not from memory: both sides
+    // start with none of it cached, and take turns on the shared machine.
+    double ingest = 1e9;
+    double cpSync = 1e9;
+    for (int run = 0; run < 3; ++run) {
+        DropFromCache(card);
+        ingest = std::min(
+            ingest, bench::BestCommandSeconds(1, "rm -rf " + library + " && sync && " + Library() +
+                                                     " ingest -q --vehicle v " +
+                                                     bench::ShellQuote(card) + " " + library));
+        DropFromCache(card);
+        cpSync = std::min(cpSync, bench::BestCommandSeconds(
+                                      1, "rm -rf " + copy + " && sync && cp -r " +
+                                             bench::ShellQuote(card) + " " + copy + " && sync"));
+    }
     return bench::ReportRatio("ingest of the card", ingest, "cp -r && sync", cpSync, 1.15);
 }
 

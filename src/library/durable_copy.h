@@ -21,11 +21,10 @@ struct CopyOutcome {
 using ByteProgress = std::function<void(std::uint64_t bytes)>;
 
 // Copies files so that a copy either holds exactly what was read or is not
-// kept. The bytes read are hashed on one thread while they are written, and
-// each block is read back from the new file and hashed on another, so that
-// both hashes are ready when the copy is; the new file is flushed to disk
-// and kept only when the two agree. Nothing is ever written over: the new
-// file must not exist.
+// kept. The bytes read are hashed on another thread while they are written;
+// each block is read back from the new file and compared with what was read,
+// and the new file is flushed to disk and kept only when every block agrees.
+// Nothing is ever written over: the new file must not exist.
 class DurableCopier {
   public:
     DurableCopier();

@@ -61,7 +61,10 @@ std::vector<Recording> GroupRecordings(const std::vector<ClipEntry>& clips) {
     return recordings;
 }
 
-std::vector<Pass> GroupPasses(const std::vector<FixNear>& near) {
+std::vector<Pass> GroupPasses(std::vector<FixNear> near) {
+    std::sort(near.begin(), near.end(), [](const FixNear& a, const FixNear& b) {
+        return std::tie(a.vehicle, a.t) < std::tie(b.vehicle, b.t);
+    });
     std::vector<Pass> passes;
     for (const FixNear& fix : near) {
         Pass* pass = passes.empty() ? nullptr : &passes.back();

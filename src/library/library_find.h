@@ -35,9 +35,9 @@ struct Pass {
     std::optional<Recording> recording;
 };
 
-// Splits fixes in order of vehicle and time into passes: a missing second
-// ends a pass.
-std::vector<Pass> GroupPasses(const std::vector<FixNear>& near);
+// Splits fixes, in any order, into passes of one vehicle each: a missing
+// second ends a pass.
+std::vector<Pass> GroupPasses(std::vector<FixNear> near);
 
 struct PassQuery {
     double latitude = 0;

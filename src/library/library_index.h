@@ -101,7 +101,7 @@ class LibraryIndex {
     virtual std::vector<ClipEntry> Clips(const std::optional<std::string>& vehicle,
                                          RecorderSeconds from, RecorderSeconds to) = 0;
     // Every fix within `metres` of the point (great-circle distance on the
-    // mean earth sphere), in order of vehicle and time.
+    // mean earth sphere), in no particular order.
     virtual std::vector<FixNear> FixesNear(double latitude, double longitude, double metres) = 0;
     // The first fix of the vehicle within [from, to], and how many there are.
     virtual std::optional<GpsFix> FirstFix(const std::string& vehicle, RecorderSeconds from,

@@ -6,6 +6,8 @@
 #include <charconv>
 #include <utility>
 
+#include "library/search_box.h"
+
 namespace tramlet::library {
 namespace {
 
@@ -310,17 +312,23 @@ std::vector<ClipEntry> PostgresIndex::Clips(const std::optional<std::string>& ve
     return clips;
 }
 
+// The index finds the candidates as ST_DWithin would, and the distances are
+// measured here, as the SQLite index measures them: PostGIS's own distance
+// functions cost each new connection a look-up of the coordinate system that
+// takes about as long as the whole search.
 std::vector<FixNear> PostgresIndex::FixesNear(double latitude, double longitude, double metres) {
     const Result result = Query(
-        "WITH here AS (SELECT ST_SetSRID(ST_MakePoint($2, $1), 4326)::geography AS point) "
-        "SELECT v.name, f.t, ST_Distance(f.position, here.point, false) "
-        "FROM here, fixes f JOIN vehicles v ON v.id = f.vehicle_id "
-        "WHERE ST_DWithin(f.position, here.point, $3, false) "
-        "ORDER BY v.name COLLATE \"C\", f.t",
+        "SELECT v.name, f.t, ST_Y(f.position::geometry), ST_X(f.position::geometry) "
+        "FROM fixes f JOIN vehicles v ON v.id = f.vehicle_id "
+        "WHERE f.position && _ST_Expand(ST_SetSRID(ST_MakePoint($2, $1), 4326)::geography, $3)",
         {Number(latitude), Number(longitude), Number(metres)});
     std::vector<FixNear> near;
-    for (int row = 0; row < result.Rows(); ++row)
-        near.push_back({result.Text(row, 0), result.Int(row, 1), result.Real(row, 2)});
+    for (int row = 0; row < result.Rows(); ++row) {
+        const double distance =
+            GreatCircleMetres(latitude, longitude, result.Real(row, 2), result.Real(row, 3));
+        if (distance <= metres)
+            near.push_back({result.Text(row, 0), result.Int(row, 1), distance});
+    }
     return near;
 }
 

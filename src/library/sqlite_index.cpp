@@ -2,9 +2,6 @@
 
 #include <sqlite3.h>
 
-#include <algorithm>
-#include <tuple>
-
 #include "library/search_box.h"
 
 namespace tramlet::library {
@@ -311,9 +308,6 @@ std::vector<FixNear> SqliteIndex::FixesNear(double latitude, double longitude, d
                 near.push_back({select.Text(0), select.Int(1), distance});
         }
     }
-    std::sort(near.begin(), near.end(), [](const FixNear& a, const FixNear& b) {
-        return std::tie(a.vehicle, a.t) < std::tie(b.vehicle, b.t);
-    });
     return near;
 }
 

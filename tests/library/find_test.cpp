@@ -126,10 +126,11 @@ INSTANTIATE_TEST_SUITE_P(Index, FindTest, ::testing::Values(false, true),
                          [](const auto& info) { return info.param ? "PostgreSQL" : "SQLite"; });
 
 TEST(PassTest, AMissingSecondOrAnotherVehicleEndsAPass) {
+    // In the order an index may give them.
     const std::vector<FixNear> near = {
-        {"a", 100, 9}, {"a", 101, 3}, {"a", 102, 5},  // one pass, closest at 101
+        {"b", 106, 2}, {"a", 101, 3}, {"a", 100, 9},  // "a" 100-102: one pass, closest at 101
         {"a", 104, 7},                                // a second missing before it
-        {"b", 105, 1}, {"b", 106, 2},                 // another vehicle
+        {"b", 105, 1}, {"a", 102, 5},                 // another vehicle
     };
     std::vector<std::string> passes;
     for (const Pass& p : GroupPasses(near)) {
