@@ -1,5 +1,7 @@
 #include "app/month_calendar.h"
 
+#include <QHeaderView>
+#include <QTableView>
 #include <QTextCharFormat>
 #include <QTimer>
 
@@ -20,6 +22,13 @@ CMonthCalendar::CMonthCalendar(QWidget* parent) : QCalendarWidget(parent) {
     QFont small = font();
     small.setPointSize(8);
     setFont(small);
+    // All seven days and six weeks must fit the room the window gives the
+    // month: the view would otherwise keep each day as wide as the style
+    // likes and push Friday and Saturday out of sight.
+    if (auto* days = findChild<QTableView*>("qt_calendar_calendarview")) {
+        days->horizontalHeader()->setMinimumSectionSize(0);
+        days->verticalHeader()->setMinimumSectionSize(0);
+    }
     connect(this, &QCalendarWidget::selectionChanged, this, [this] {
         // The click that made this change follows at once; it is this
         // change, not a second choice of the same day.

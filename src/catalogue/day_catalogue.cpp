@@ -2,6 +2,7 @@
 
 #include <array>
 #include <string_view>
+#include <tuple>
 #include <unordered_map>
 #include <vector>
 
@@ -117,6 +118,21 @@ void DayCatalogue::SelectDay(std::string_view dataRoot, const CalendarDate& date
 
 void DayCatalogue::MarkMinutesAndSeconds(int hour, int minute, int second) {
     tramlet::MarkMinutesAndSeconds(dayList_, hour, minute, second, minuteMarks_, secondMarks_);
+}
+
+std::optional<CalendarDate> NewestClipDay(std::string_view dataRoot) {
+    std::optional<CalendarDate> newest;
+    const FolderListing video = FolderListing::Read(VideoFolder(dataRoot));
+    for (const std::string& name : video.Names()) {
+        const std::optional<ClipName> clip = ParseClipName(name);
+        if (!clip || !IsListable(*clip) || !clip->IsRealDate())
+            continue;
+        const CalendarDate day{clip->year, clip->month, clip->day};
+        if (!newest || std::tie(day.year, day.month, day.day) >
+                           std::tie(newest->year, newest->month, newest->day))
+            newest = day;
+    }
+    return newest;
 }
 
 }  // namespace tramlet

@@ -55,4 +55,7 @@ class DayCatalogue {
     SecondMarks secondMarks_{};
 };
 
+// The day of the data root's newest listable clip, if it holds any.
+std::optional<CalendarDate> NewestClipDay(std::string_view dataRoot);
+
 }  // namespace tramlet

@@ -49,9 +49,17 @@ void ViewingSession::Start(const std::vector<MountedVolume>& volumes,
     RequestRepair(true);
 }
 
+// A folder chosen by hand, a vehicle of the library above all, is opened for
+// what it holds: when the month shown has none of it, its newest day shows.
 void ViewingSession::ChooseFolder(const std::string& folder) {
     m_root.Choose(folder);
     OnNewRoot(false);
+    if (!m_catalogue.Recordings().empty())
+        return;
+    if (const std::optional<CalendarDate> newest = NewestClipDay(DataRoot())) {
+        m_calendar.SetSelectedDate(*newest);
+        ScanMonth(false);
+    }
 }
 
 void ViewingSession::OnVolumesChanged(const std::vector<MountedVolume>& volumes) {

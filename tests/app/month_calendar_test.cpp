@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QSignalSpy>
+#include <QTableView>
 
 #include "session/calendar_model.h"
 
@@ -44,6 +45,22 @@ TEST(MonthCalendar, AClickThatChangesTheDayIsToldOnce) {
     QCoreApplication::processEvents();
     emit calendar.clicked(QDate(2013, 9, 12));
     EXPECT_EQ(clicks.count(), 1);
+}
+
+// The room the window gives the month at its smallest: every day in it.
+TEST(MonthCalendar, AllSevenDaysAndSixWeeksFitTheRoomGiven) {
+    CMonthCalendar calendar;
+    calendar.resize(150, 130);
+    calendar.show();
+    QCoreApplication::processEvents();
+    const auto* days = calendar.findChild<QTableView*>("qt_calendar_calendarview");
+    ASSERT_NE(days, nullptr);
+    const int lastColumn = days->model()->columnCount() - 1;
+    const int lastRow = days->model()->rowCount() - 1;
+    EXPECT_LE(days->columnViewportPosition(lastColumn) + days->columnWidth(lastColumn),
+              days->viewport()->width());
+    EXPECT_LE(days->rowViewportPosition(lastRow) + days->rowHeight(lastRow),
+              days->viewport()->height());
 }
 
 }  // namespace

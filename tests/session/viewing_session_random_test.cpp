@@ -80,5 +80,16 @@ TEST(ViewingSessionRandomUse, WhatTheUserSeesAlwaysNamesOneMoment) {
     }
 }
 
+// The folder's only recording is in December: chosen while the calendar
+// shows a month without any, the folder opens on that day.
+TEST(ViewingSessionChoice, AFolderChosenOpensOnItsNewestDayWhenTheMonthShownHasNone) {
+    SessionWorld world;
+    world.Run({Step::kMonthPage, 1});
+    world.Run({Step::kMonthPage, 1});
+    world.Run({Step::kChooseFolder, 1});
+    EXPECT_EQ(Yyyymmdd(world.Session().Catalogue().SelectedDate()), "20261209");
+    EXPECT_EQ(world.CheckInvariant(), "");
+}
+
 }  // namespace
 }  // namespace tramlet::test
