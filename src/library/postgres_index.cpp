@@ -312,10 +312,12 @@ std::vector<ClipEntry> PostgresIndex::Clips(const std::optional<std::string>& ve
     return clips;
 }
 
-// The index finds the candidates as ST_DWithin would, and the distances are
-// measured here, as the SQLite index measures them: PostGIS's own distance
-// functions cost each new connection a look-up of the coordinate system that
-// takes about as long as the whole search.
+// The index finds the candidates as ST_DWithin would, with the condition it
+// hands the index (_ST_Expand, internal to PostGIS by its name: should it go,
+// the search fails with the server's error rather than finding less). The
+// distances are measured here, as the SQLite index measures them: PostGIS's
+// own distance functions cost each new connection a look-up of the
+// coordinate system that takes about as long as the whole search.
 std::vector<FixNear> PostgresIndex::FixesNear(double latitude, double longitude, double metres) {
     const Result result = Query(
         "SELECT v.name, f.t, ST_Y(f.position::geometry), ST_X(f.position::geometry) "
