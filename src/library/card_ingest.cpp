@@ -106,8 +106,8 @@ StagedClip RepairStaged(const std::string& staged, const CopyOutcome& copy) {
     clip.size = copy.size;
     clip.repaired = repair.action == avifix::ClipAction::Repaired ||
                     repair.action == avifix::ClipAction::DurationAdded;
-    if (repair.action == avifix::ClipAction::Failed)
-        clip.note = "kept as the recorder left it: " + repair.reason;
+    if (repair.failure)
+        clip.note = "kept as the recorder left it: " + repair.failure->text;
     if (repair.rebuilt) {
         const std::optional<std::string> hash = HashFile(clip.path, &clip.error);
         clip.sha256 = hash.value_or("");
