@@ -239,8 +239,8 @@ int RunTrack(int argc, char** argv) {
     request.output = line.Operands()[1];
     request.date = *day;
     const GpxResult result = WriteDayGpx(request);
-    if (result.error != GpxError::kNone)
-        return line.Error(result.message);
+    if (!result)
+        return line.Error(result.error().text);
     std::printf("%s\n", request.output.c_str());
     return 0;
 }
