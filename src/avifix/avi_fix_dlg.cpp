@@ -94,8 +94,8 @@ void CAviFix::WorkFinished() {
 void CAviFix::ShowFailures() {
     QStringList lines;
     for (const avifix::ClipReport& clip : m_report.files) {
-        if (clip.action == avifix::ClipAction::Failed)
-            lines << QString::fromStdString(clip.name + ": " + clip.reason);
+        if (clip.failure)
+            lines << QString::fromStdString(clip.name + ": " + clip.failure->text);
     }
     if (m_report.cardRemoved) {
         lines << QCoreApplication::translate("RepairWindow",

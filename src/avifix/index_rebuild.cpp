@@ -274,9 +274,8 @@ IndexRebuild::~IndexRebuild() {
     std::free(entries_);
 }
 
-bool IndexRebuild::Fail(RebuildStatus status, std::string error) {
-    result_.status = status;
-    result_.error = std::move(error);
+bool IndexRebuild::Fail(RebuildProblem problem, std::string text) {
+    result_.failure = {problem, 0, std::move(text)};
     return false;
 }
 
@@ -288,7 +287,7 @@ bool IndexRebuild::Emit(bool key) {
             grown = std::realloc(entries_, static_cast<size_t>(wanted) * sizeof(IndexEntry));
         }
         if (!grown)
-            return Fail(RebuildStatus::IndexFull, "the index could not grow");
+            return Fail(RebuildProblem::IndexFull, "the index could not grow");
         entries_ = static_cast<IndexEntry*>(grown);
         capacity_ = wanted;
     }
@@ -309,18 +308,18 @@ const RebuildResult& IndexRebuild::Walk(ClipFile& file, const Header& recorderHe
     result_.frameRate = RebuildFrameRate(LoadLe32(recorderHeader.data() + kRateOffset));
 
     if (fileSize >= kFourGiB) {
-        Fail(RebuildStatus::TooLarge, "4 GiB or larger: beyond the 32-bit offsets of AVI 1.0");
+        Fail(RebuildProblem::TooLarge, "4 GiB or larger: beyond the 32-bit offsets of AVI 1.0");
         return result_;
     }
     if (fileSize < kHeaderSize) {
-        Fail(RebuildStatus::ReadError, "shorter than the 224-byte header");
+        Fail(RebuildProblem::ReadError, "shorter than the 224-byte header");
         return result_;
     }
     std::unique_ptr<BlockReader> reader;
     try {
         reader = std::make_unique<BlockReader>(file, fileSize, options_.readBlockSize);
     } catch (const std::bad_alloc&) {
-        Fail(RebuildStatus::CannotStart, "out of memory");
+        Fail(RebuildProblem::CannotStart, "out of memory");
         return result_;
     }
 
@@ -342,7 +341,7 @@ const RebuildResult& IndexRebuild::Walk(ClipFile& file, const Header& recorderHe
     for (;;) {
         const ChunkStep step = cursor.Next(count_ + (frameLength_ > 0 ? 1 : 0));
         if (step.kind == ChunkStep::Kind::kReadError) {
-            Fail(RebuildStatus::ReadError, reader->Error());
+            Fail(RebuildProblem::ReadError, reader->Error());
             return result_;
         }
         report(cursor.Seen());
@@ -355,7 +354,7 @@ const RebuildResult& IndexRebuild::Walk(ClipFile& file, const Header& recorderHe
         bool readError = false;
         if (!FeedChunk(*reader, splitter, walker, step, readError)) {
             if (readError)
-                Fail(RebuildStatus::ReadError, reader->Error());
+                Fail(RebuildProblem::ReadError, reader->Error());
             return result_;  // or the index could not grow
         }
         cursor.Pass(step);
@@ -370,7 +369,7 @@ const RebuildResult& IndexRebuild::Walk(ClipFile& file, const Header& recorderHe
     result_.indexPosition = indexPosition;
     result_.fileEnd = indexPosition + 8 + kIndexEntrySize * count_;
     if (result_.fileEnd >= kFourGiB) {
-        Fail(RebuildStatus::TooLarge, "the rebuilt clip would reach 4 GiB");
+        Fail(RebuildProblem::TooLarge, "the rebuilt clip would reach 4 GiB");
     }
     return result_;
 }
@@ -401,7 +400,7 @@ std::vector<uint8_t> IndexRebuild::OwnIndexStart(uint64_t limit) const {
 }
 
 bool IndexRebuild::WriteIndex(ClipFile& file) {
-    if (result_.status != RebuildStatus::Ok)
+    if (result_.failure)
         return false;
     std::vector<uint8_t> data;
     try {
@@ -409,26 +408,26 @@ bool IndexRebuild::WriteIndex(ClipFile& file) {
             data.push_back(0);
         AppendIndexChunk(data, entries_, count_, nullptr);
     } catch (const std::bad_alloc&) {
-        return Fail(RebuildStatus::CannotStart, "out of memory");
+        return Fail(RebuildProblem::CannotStart, "out of memory");
     }
     const uint64_t at = result_.indexPosition - (result_.padByteWritten ? 1 : 0);
     if (!file.WriteAt(at, data.data(), data.size()) || !file.Sync())
-        return Fail(RebuildStatus::WriteError, file.LastError());
+        return Fail(RebuildProblem::WriteError, file.LastError());
     return true;
 }
 
 bool IndexRebuild::CloseTornChunk(ClipFile& file) {
-    if (result_.status != RebuildStatus::Ok)
+    if (result_.failure)
         return false;
     if (result_.end != WalkEnd::TornChunk && result_.end != WalkEnd::OwnIndex)
         return true;
     if (!file.WriteAt(result_.indexPosition - 8, kEmptyJunk, sizeof kEmptyJunk) || !file.Sync())
-        return Fail(RebuildStatus::WriteError, file.LastError());
+        return Fail(RebuildProblem::WriteError, file.LastError());
     return true;
 }
 
 bool IndexRebuild::WriteHeaderBody(ClipFile& file) {
-    if (result_.status != RebuildStatus::Ok)
+    if (result_.failure)
         return false;
     const Header h = NewHeader();
     // Everything but the RIFF size (4..7) and dwRate (132..135), which go in
@@ -436,18 +435,18 @@ bool IndexRebuild::WriteHeaderBody(ClipFile& file) {
     if (!file.WriteAt(0, h.data(), 4) || !file.WriteAt(8, h.data() + 8, kRateOffset - 8) ||
         !file.WriteAt(kCommitEnd, h.data() + kCommitEnd, kHeaderSize - kCommitEnd) ||
         !file.Sync()) {
-        return Fail(RebuildStatus::WriteError, file.LastError());
+        return Fail(RebuildProblem::WriteError, file.LastError());
     }
     return true;
 }
 
 bool IndexRebuild::Commit(ClipFile& file) {
-    if (result_.status != RebuildStatus::Ok)
+    if (result_.failure)
         return false;
     const Header h = NewHeader();
     if (!file.WriteSectorAt(kCommitBegin, h.data() + kCommitBegin, kCommitEnd - kCommitBegin) ||
         !file.Sync()) {
-        return Fail(RebuildStatus::WriteError, file.LastError());
+        return Fail(RebuildProblem::WriteError, file.LastError());
     }
     return true;
 }
@@ -456,8 +455,8 @@ RebuildResult RebuildClip(ClipFile& file, const Header& recorderHeader, uint64_t
                           const RebuildOptions& options, const PercentCallback& progress) {
     IndexRebuild rebuild(options);
     rebuild.Walk(file, recorderHeader, fileSize, progress);
-    if (rebuild.Result().status == RebuildStatus::Ok && rebuild.WriteIndex(file) &&
-        rebuild.CloseTornChunk(file) && rebuild.WriteHeaderBody(file)) {
+    if (!rebuild.Result().failure && rebuild.WriteIndex(file) && rebuild.CloseTornChunk(file) &&
+        rebuild.WriteHeaderBody(file)) {
         rebuild.Commit(file);
     }
     return rebuild.Result();

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "avifix/clip_io.h"
 #include "avifix/h264_detector.h"
 #include "avifix/nal_splitter.h"
+#include "common/failure.h"
 
 // The index and header rebuild of an unclosed clip: every frame is measured
 // from its NAL units, an idx1 index with one entry per frame (absolute
@@ -51,8 +53,8 @@ struct RebuildOptions {
     uint64_t maxIndexEntries = uint64_t{1} << 32;
 };
 
-enum class RebuildStatus {
-    Ok,
+// Why a rebuild stopped.
+enum class RebuildProblem {
     CannotStart,  // out of memory before anything was written
     IndexFull,    // enlarging the index failed; nothing written, the clip stays unclosed
     TooLarge,     // the file or the rebuilt file would reach 4 GiB; nothing written
@@ -70,8 +72,8 @@ enum class WalkEnd {
 };
 
 struct RebuildResult {
-    RebuildStatus status = RebuildStatus::Ok;
-    std::string error;
+    // Why the rebuild stopped; empty while it goes on or when it is done.
+    std::optional<Failure<RebuildProblem>> failure;
     WalkEnd end = WalkEnd::EndOfFile;
     int32_t frameCount = 0;
     float frameRate = 0.0f;
@@ -110,7 +112,7 @@ class IndexRebuild {
     class Walker;
 
     bool Emit(bool key);
-    bool Fail(RebuildStatus status, std::string error);
+    bool Fail(RebuildProblem problem, std::string text);
     // The first `limit` bytes of the idx1 chunk as the walk so far would
     // write it, the frame in progress included.
     std::vector<uint8_t> OwnIndexStart(uint64_t limit) const;

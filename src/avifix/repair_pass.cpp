@@ -1,6 +1,7 @@
 #include "avifix/repair_pass.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <optional>
@@ -15,6 +16,8 @@ namespace tramlet::avifix {
 namespace {
 
 using NewPathFn = std::function<std::string(const ClipName& clip, int duration)>;
+using ClipFailure = Failure<ClipProblem>;
+using MaybeFailure = std::optional<ClipFailure>;
 
 bool IsUnclosed(const Header& h) {
     static const uint8_t marker[12] = {'R',  'I',  'F', 'F', 0xFF, 0xFF,
@@ -27,9 +30,18 @@ void Report(const PercentCallback& cb, int percent) {
         cb(percent);
 }
 
-ClipReport& Done(ClipReport& r, ClipAction action, std::string reason) {
+ClipReport& Done(ClipReport& r, ClipAction action, std::string note) {
     r.action = action;
-    r.reason = std::move(reason);
+    r.note = std::move(note);
+    return r;
+}
+
+// Ends the report as failed; `outcome`, what became of the clip, goes in
+// front of the failure's own text.
+ClipReport& Fail(ClipReport& r, ClipFailure failure, std::string_view outcome = {}) {
+    failure.text.insert(0, outcome);
+    r.action = ClipAction::Failed;
+    r.failure = std::move(failure);
     return r;
 }
 
@@ -40,19 +52,19 @@ bool NeedsRename(const std::string& path, const std::string& newPath) {
 }
 
 // Renames the clip, now at `from`, to the name with the new duration (when it
-// changes), into the report. Returns false when it failed.
-bool Rename(ClipFileSystem& fs, const std::string& folder, const std::string& from,
-            const std::string& newPath, bool dryRun, ClipReport& r, std::string& why) {
+// changes), into the report. Nothing, or why the name stays.
+MaybeFailure Rename(ClipFileSystem& fs, const std::string& folder, const std::string& from,
+                    const std::string& newPath, bool dryRun, ClipReport& r) {
     if (!NeedsRename(from, newPath))
-        return true;
+        return std::nullopt;
     if (dryRun) {
         if (fs.Exists(newPath)) {
-            why = NameOf(newPath) + " already exists, so the old name would stay";
-            return false;
+            return ClipFailure{ClipProblem::NameTaken, 0,
+                               NameOf(newPath) + " already exists, so the old name would stay"};
         }
         r.newPath = newPath;
         r.renamed = true;
-        return true;
+        return std::nullopt;
     }
     std::string error;
     switch (fs.RenameNoReplace(from, newPath, &error)) {
@@ -60,15 +72,15 @@ bool Rename(ClipFileSystem& fs, const std::string& folder, const std::string& fr
             fs.SyncDirectory(folder);
             r.newPath = newPath;
             r.renamed = true;
-            return true;
+            return std::nullopt;
         case RenameStatus::TargetExists:
-            why = NameOf(newPath) + " already exists: kept the name " + NameOf(from);
-            return false;
+            return ClipFailure{ClipProblem::NameTaken, 0,
+                               NameOf(newPath) + " already exists: kept the name " + NameOf(from)};
         case RenameStatus::Failed:
-            why = "cannot rename to " + NameOf(newPath) + ": " + error;
-            return false;
+            break;
     }
-    return false;
+    return ClipFailure{ClipProblem::CannotRename, 0,
+                       "cannot rename to " + NameOf(newPath) + ": " + error};
 }
 
 std::string Measures(const ClipReport& r) {
@@ -79,14 +91,15 @@ std::string Measures(const ClipReport& r) {
 }
 
 // Closes the clip and opens it again, as `path`.
-bool Reopen(ClipFileSystem& fs, const std::string& path, std::unique_ptr<ClipFile>& file,
-            std::string& why) {
+MaybeFailure Reopen(ClipFileSystem& fs, const std::string& path, std::unique_ptr<ClipFile>& file) {
     file.reset();
     std::string error;
     file = fs.OpenForUpdate(path, &error);
-    if (!file)
-        why = "cannot open " + NameOf(path) + " again: " + error;
-    return file != nullptr;
+    if (!file) {
+        return ClipFailure{ClipProblem::CannotOpen, 0,
+                           "cannot open " + NameOf(path) + " again: " + error};
+    }
+    return std::nullopt;
 }
 
 struct ClipContext {
@@ -103,18 +116,18 @@ struct ClipContext {
 // anything is written, so that a power cut between the commit and the final
 // rename leaves a finished clip that the next pass names from its header, as
 // this pass would have. The clip is then opened again under that name.
-bool GiveBackUnfinishedName(ClipContext& c, std::unique_ptr<ClipFile>& file, ClipReport& r,
-                            std::string& current, const std::string& newPath, std::string& why) {
+MaybeFailure GiveBackUnfinishedName(ClipContext& c, std::unique_ptr<ClipFile>& file, ClipReport& r,
+                                    std::string& current, const std::string& newPath) {
     if (c.clip.duration == 0 || !NeedsRename(current, newPath) || c.fs.Exists(newPath))
-        return true;
+        return std::nullopt;
     const std::string unfinished = c.newPathOf(c.clip, 0);
     if (c.fs.Exists(unfinished))
-        return true;  // no free name to step through: rename once, at the end
+        return std::nullopt;  // no free name to step through: rename once, at the end
     file.reset();
-    if (!Rename(c.fs, c.folder, current, unfinished, false, r, why))
-        return false;
+    if (MaybeFailure failed = Rename(c.fs, c.folder, current, unfinished, false, r))
+        return failed;
     current = unfinished;
-    return Reopen(c.fs, current, file, why);
+    return Reopen(c.fs, current, file);
 }
 
 // Walks the clip's chunks and measures what a rebuild would write, into the
@@ -122,11 +135,10 @@ bool GiveBackUnfinishedName(ClipContext& c, std::unique_ptr<ClipFile>& file, Cli
 bool Measure(ClipContext& c, IndexRebuild& rebuild, ClipFile& file, const Header& header,
              ClipReport& r) {
     const RebuildResult& result = rebuild.Walk(file, header, r.size, c.percent);
-    if (result.status != RebuildStatus::Ok) {
-        Done(r, ClipAction::Failed,
-             std::string(r.kind == ClipKind::Unclosed ? "not rebuilt, left unclosed: "
-                                                      : "not rebuilt, left as it is: ") +
-                 result.error);
+    if (result.failure) {
+        Fail(r, {ClipProblem::NotRebuilt, 0, result.failure->text},
+             r.kind == ClipKind::Unclosed ? "not rebuilt, left unclosed: "
+                                          : "not rebuilt, left as it is: ");
         return false;
     }
     r.measured = true;
@@ -147,34 +159,35 @@ bool Measure(ClipContext& c, IndexRebuild& rebuild, ClipFile& file, const Header
 ClipReport& WriteRebuilt(ClipContext c, IndexRebuild& rebuild, std::unique_ptr<ClipFile> file,
                          ClipReport& r) {
     const std::string newPath = c.newPathOf(c.clip, r.duration);
-    std::string why;
     if (c.options.dryRun) {
         r.rebuilt = true;
         Report(c.percent, 100);
-        if (!Rename(c.fs, c.folder, r.path, newPath, true, r, why))
-            return Done(r, ClipAction::Failed, "would be rebuilt, but " + why);
+        if (MaybeFailure failed = Rename(c.fs, c.folder, r.path, newPath, true, r))
+            return Fail(r, *failed, "would be rebuilt, but ");
         return Done(r, ClipAction::Repaired, Measures(r));
     }
     std::string current = r.path;
-    if (!GiveBackUnfinishedName(c, file, r, current, newPath, why))
-        return Done(r, ClipAction::Failed, "not rebuilt, left unclosed: " + why);
+    if (MaybeFailure failed = GiveBackUnfinishedName(c, file, r, current, newPath))
+        return Fail(r, *failed, "not rebuilt, left unclosed: ");
     // fusefat drops a write that meets bytes written earlier through the same
     // descriptor: each step of the rebuild gets a descriptor of its own.
     for (bool (IndexRebuild::*step)(ClipFile&) :
          {&IndexRebuild::WriteIndex, &IndexRebuild::CloseTornChunk, &IndexRebuild::WriteHeaderBody,
           &IndexRebuild::Commit}) {
-        if (step != &IndexRebuild::WriteIndex && !Reopen(c.fs, current, file, why))
-            return Done(r, ClipAction::Failed, "left unclosed: " + why);
+        if (step != &IndexRebuild::WriteIndex) {
+            if (MaybeFailure failed = Reopen(c.fs, current, file))
+                return Fail(r, *failed, "left unclosed: ");
+        }
         if (!(rebuild.*step)(*file)) {
-            return Done(r, ClipAction::Failed,
-                        "write failed, left unclosed: " + rebuild.Result().error);
+            return Fail(r, {ClipProblem::WriteFailed, 0, rebuild.Result().failure->text},
+                        "write failed, left unclosed: ");
         }
     }
     r.rebuilt = true;
     file.reset();
     Report(c.percent, 100);
-    if (!Rename(c.fs, c.folder, current, newPath, false, r, why))
-        return Done(r, ClipAction::Failed, "rebuilt, but " + why);
+    if (MaybeFailure failed = Rename(c.fs, c.folder, current, newPath, false, r))
+        return Fail(r, *failed, "rebuilt, but ");
     std::string note = Measures(r);
     if (!r.renamed)
         note += "; the name already carries it";
@@ -193,10 +206,9 @@ ClipReport& RepairUnclosed(ClipContext c, std::unique_ptr<ClipFile> file, const 
 // a name that claims a duration gets duration 0, so that nothing lists it.
 ClipReport& LeaveCutShort(ClipContext c, ClipReport& r, const std::string& claim) {
     const std::string why = "cut short (" + claim + ") and no whole frame remains";
-    std::string renameFailure;
-    if (!Rename(c.fs, c.folder, r.path, c.newPathOf(c.clip, 0), c.options.dryRun, r,
-                renameFailure)) {
-        return Done(r, ClipAction::Failed, why + "; " + renameFailure);
+    if (MaybeFailure failed =
+            Rename(c.fs, c.folder, r.path, c.newPathOf(c.clip, 0), c.options.dryRun, r)) {
+        return Fail(r, *failed, why + "; ");
     }
     return Done(r, ClipAction::LeftAlone,
                 r.renamed ? why + (c.options.dryRun ? ": its name would lose its duration"
@@ -220,14 +232,16 @@ ClipReport& RepairCutShort(ClipContext c, std::unique_ptr<ClipFile> file, const 
     if (!c.options.dryRun) {
         uint8_t placeholder[4];
         StoreLe32(placeholder, kPlaceholder);
-        std::string why;
-        if (!file->WriteSectorAt(kRiffSizeOffset, placeholder, 4) || !file->Sync())
-            return Done(r, ClipAction::Failed, "cut short, not rebuilt: " + file->LastError());
-        if (!Reopen(c.fs, r.path, file, why))
-            return Done(r, ClipAction::Failed, "cut short, left unclosed: " + why);
+        if (!file->WriteSectorAt(kRiffSizeOffset, placeholder, 4) || !file->Sync()) {
+            return Fail(
+                r, {ClipProblem::WriteFailed, 0, "cut short, not rebuilt: " + file->LastError()});
+        }
+        if (MaybeFailure failed = Reopen(c.fs, r.path, file))
+            return Fail(r, *failed, "cut short, left unclosed: ");
     }
     WriteRebuilt(c, rebuild, std::move(file), r);
-    r.reason = "cut short (" + claim + "): " + r.reason;
+    std::string& reason = r.failure ? r.failure->text : r.note;
+    reason.insert(0, "cut short (" + claim + "): ");
     return r;
 }
 
@@ -251,9 +265,8 @@ ClipReport& NameFromHeader(ClipContext c, const Header& header, ClipReport& r) {
                     "finished clip whose duration comes to " + std::to_string(r.duration) +
                         " s: the name stays (" + Measures(r) + ")");
     }
-    std::string why;
-    if (!Rename(c.fs, c.folder, r.path, newPath, c.options.dryRun, r, why))
-        return Done(r, ClipAction::Failed, why);
+    if (MaybeFailure failed = Rename(c.fs, c.folder, r.path, newPath, c.options.dryRun, r))
+        return Fail(r, *failed);
     return Done(r, ClipAction::DurationAdded, Measures(r));
 }
 
@@ -264,18 +277,18 @@ std::unique_ptr<ClipFile> OpenWithHeader(ClipFileSystem& fs, ClipReport& r, Head
     std::unique_ptr<ClipFile> file = fs.OpenForUpdate(r.path, &error);
     r.kind = ClipKind::Unusable;
     if (!file) {
-        Done(r, ClipAction::Failed, "cannot open for reading and writing: " + error);
+        Fail(r, {ClipProblem::CannotOpen, 0, "cannot open for reading and writing: " + error});
         return nullptr;
     }
     if (!file->Size(r.size)) {
-        Done(r, ClipAction::Failed, "cannot read: " + file->LastError());
+        Fail(r, {ClipProblem::CannotRead, 0, "cannot read: " + file->LastError()});
         return nullptr;
     }
     // Never asks for bytes past the end: a short file reads short here.
     const int64_t got = file->ReadAt(0, header.data(),
                                      static_cast<size_t>(std::min<uint64_t>(r.size, kHeaderSize)));
     if (got < 0) {
-        Done(r, ClipAction::Failed, "cannot read: " + file->LastError());
+        Fail(r, {ClipProblem::CannotRead, 0, "cannot read: " + file->LastError()});
         return nullptr;
     }
     if (got < static_cast<int64_t>(kHeaderSize)) {
@@ -310,8 +323,8 @@ ClipReport& Classify(ClipContext c, std::unique_ptr<ClipFile> file, const Header
         return Done(r, ClipAction::LeftAlone, "finished clip, named with its duration");
     }
     if (r.size >= kFourGiB) {
-        return Done(r, ClipAction::Failed,
-                    "4 GiB or larger: beyond AVI 1.0's 32-bit offsets, left untouched");
+        return Fail(r, {ClipProblem::TooLarge, 0,
+                        "4 GiB or larger: beyond AVI 1.0's 32-bit offsets, left untouched"});
     }
     if (!unclosed) {
         file.reset();
@@ -328,8 +341,8 @@ ClipReport RepairOne(ClipFileSystem& fs, const std::string& folder, const std::s
     r.name = name;
     if (!fs.Exists(r.path)) {
         r.kind = ClipKind::Unusable;
-        return Done(r, ClipAction::Failed,
-                    "cannot open for reading and writing: No such file or directory");
+        return Fail(r, {ClipProblem::CannotOpen, ENOENT,
+                        "cannot open for reading and writing: No such file or directory"});
     }
     const std::optional<ClipName> clip = ParseClipName(name);
     if (!clip) {
@@ -364,8 +377,8 @@ PassReport Visit(const std::vector<std::string>& names,
         if (stillThere && !stillThere()) {
             pass.cardRemoved = true;
             pass.notVisited = names.size() - i - 1;
-            if (r.action == ClipAction::Failed)
-                r.reason = "the card was removed: " + r.reason;
+            if (r.failure)
+                r.failure->text.insert(0, "the card was removed: ");
         }
         if (cb.fileDone)
             cb.fileDone(r);

@@ -10,6 +10,7 @@
 
 #include "avifix/clip_io.h"
 #include "avifix/index_rebuild.h"
+#include "common/failure.h"
 
 // The AVI repair pass, as core code that the repair window, the
 // command-line tool and the tests all drive through callbacks.
@@ -54,7 +55,18 @@ enum class ClipAction {
     Repaired,       // index and header rebuilt (and renamed unless the duration is unchanged)
     DurationAdded,  // renamed with the duration from its header
     LeftAlone,      // nothing to do, or not ours to touch
-    Failed,         // could not be handled; see reason
+    Failed,         // could not be handled; see failure
+};
+
+// Why a clip could not be handled.
+enum class ClipProblem {
+    CannotOpen,    // not there, or not to be opened for reading and writing
+    CannotRead,    // its size or header could not be read
+    TooLarge,      // 4 GiB or larger: beyond AVI 1.0's 32-bit offsets
+    NotRebuilt,    // the walk over its frames failed; nothing was written
+    WriteFailed,   // a write of the rebuild failed; the clip reads as unclosed
+    NameTaken,     // the new name belongs to another file: the old name stays
+    CannotRename,  // the rename itself failed
 };
 
 struct ClipReport {
@@ -62,7 +74,9 @@ struct ClipReport {
     std::string name;  // its name without folder
     ClipKind kind = ClipKind::Unusable;
     ClipAction action = ClipAction::LeftAlone;
-    std::string reason;    // why left alone or failed, or a note on the outcome
+    std::string note;  // why left alone, or a note on the outcome
+    // Why it failed: set with ClipAction::Failed, and only then.
+    std::optional<Failure<ClipProblem>> failure;
     std::string newPath;   // the new name's path when renamed (in a dry run: would be)
     bool rebuilt = false;  // index and header written (in a dry run: would be)
     bool renamed = false;  // renamed (in a dry run: would be)
@@ -76,6 +90,9 @@ struct ClipReport {
     uint64_t indexPosition = 0;  // rebuilt clips: where idx1 begins
     // The repair window's per-file result: 1 when left alone as finished.
     int handlerResult = 0;
+
+    // The failure's text when it failed, else the note.
+    const std::string& Reason() const { return failure ? failure->text : note; }
 };
 
 struct RepairOptions {

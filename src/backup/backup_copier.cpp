@@ -29,6 +29,10 @@ namespace {
 
 constexpr size_t kBlockSize = 1 << 20;
 
+Failure<BackupProblem> Why(BackupProblem problem, int error = 0) {
+    return {problem, error, {}};
+}
+
 // Removes the copies that a killed run left half-written in a folder.
 void RemoveTemporaries(const std::string& folder) {
     const FolderListing listing = FolderListing::Read(folder);
@@ -106,11 +110,12 @@ void AddDayTrack(const BackupItem& item, const std::string& backupDir, BackupRep
         item.relativeDestination.substr(0, item.relativeDestination.size() - 4) + ".gpx";
     request->output = backupDir + relative;
     const GpxResult written = WriteDayGpx(*request);
-    if (written.error == GpxError::kWriteFailed) {
-        result.failures.push_back({relative, BackupProblem::kCopyFailed, written.errorNumber});
-    } else if (written.error == GpxError::kNone) {
+    if (written) {
         if (const std::string hash = HashOfFile(request->output); !hash.empty())
             sums.Set(relative, hash);
+    } else if (written.error().kind == GpxError::kWriteFailed) {
+        result.failures.push_back(
+            {relative, Why(BackupProblem::kCopyFailed, written.error().error)});
     }
 }
 
@@ -150,7 +155,7 @@ void BackupCopier::FlushFolders(BackupReport& result) const {
             continue;  // never made, so nothing was put in it
         if (flush_(fd) != 0) {
             result.failures.push_back(
-                {folder.empty() ? "SHA256SUMS" : folder, BackupProblem::kCopyFailed, errno});
+                {folder.empty() ? "SHA256SUMS" : folder, Why(BackupProblem::kCopyFailed, errno)});
         }
         ::close(fd);
     }
@@ -177,37 +182,37 @@ BackupReport BackupCopier::Run(const std::vector<BackupItem>& plan, const Progre
         if (report)
             report(progress);
         std::string hash;
-        BackupFailure failure{item.relativeDestination};
-        const Outcome outcome = CopyFile(item, progress, report, cancel, hash, failure);
-        if (outcome == Outcome::kCancelled) {
+        const auto outcome = CopyFile(item, progress, report, cancel, hash);
+        if (outcome && *outcome == Outcome::kCancelled) {
             result.cancelled = true;
             break;
         }
-        const bool offTheCard =
-            outcome == Outcome::kAbsent ||
-            (outcome == Outcome::kFailed && (failure.problem == BackupProblem::kSourceMissing ||
-                                             failure.problem == BackupProblem::kSourceUnreadable));
+        const bool offTheCard = outcome
+                                    ? *outcome == Outcome::kAbsent
+                                    : outcome.error().kind == BackupProblem::kSourceMissing ||
+                                          outcome.error().kind == BackupProblem::kSourceUnreadable;
         if (offTheCard && card.Removed(item)) {
             // Nothing more can come off the card: name what stays uncopied.
             for (size_t j = i; j < plan.size(); ++j) {
                 if (card.Held(j) || !plan[j].mayBeMissing)
                     result.failures.push_back(
-                        {plan[j].relativeDestination, BackupProblem::kCardRemoved, 0});
+                        {plan[j].relativeDestination, Why(BackupProblem::kCardRemoved)});
             }
             break;
         }
-        if (outcome == Outcome::kCopied) {
+        if (!outcome) {
+            result.failures.push_back({item.relativeDestination, outcome.error()});
+        } else if (*outcome == Outcome::kCopied) {
             result.copied.push_back(item.relativeDestination);
             sums.Set(item.relativeDestination, hash);
             AddDayTrack(item, backupDir_, result, sums);
-        } else if (outcome == Outcome::kFailed) {
-            result.failures.push_back(failure);
         }
         ++progress.filesDone;
     }
     if (!result.copied.empty()) {
         if (const int error = sums.Save(); error != 0)
-            result.failures.push_back({"SHA256SUMS", BackupProblem::kChecksumsNotSaved, error});
+            result.failures.push_back(
+                {"SHA256SUMS", Why(BackupProblem::kChecksumsNotSaved, error)});
         FlushFolders(result);
     }
     pipeline_.reset();
@@ -216,19 +221,18 @@ BackupReport BackupCopier::Run(const std::vector<BackupItem>& plan, const Progre
     return result;
 }
 
-BackupCopier::Outcome BackupCopier::CopyFile(const BackupItem& item, BackupProgress& progress,
-                                             const ProgressCallback& report,
-                                             const std::atomic<bool>& cancel, std::string& hash,
-                                             BackupFailure& failure) {
-    auto fail = [&failure](BackupProblem problem, int error) {
-        failure.problem = problem;
-        failure.error = error;
-        return Outcome::kFailed;
+Expected<BackupCopier::Outcome, Failure<BackupProblem>> BackupCopier::CopyFile(
+    const BackupItem& item, BackupProgress& progress, const ProgressCallback& report,
+    const std::atomic<bool>& cancel, std::string& hash) {
+    const auto fail = [](BackupProblem problem, int error) {
+        return Unexpected(Why(problem, error));
     };
     const SourceFile source(item.source);
     if (source.Fd() < 0) {
+        if (source.Error() == ENOENT && item.mayBeMissing)
+            return Outcome::kAbsent;
         if (source.Error() == ENOENT)
-            return item.mayBeMissing ? Outcome::kAbsent : fail(BackupProblem::kSourceMissing, 0);
+            return fail(BackupProblem::kSourceMissing, 0);
         if (source.Error() == 0 || source.Error() == ELOOP)
             return fail(BackupProblem::kSourceNotRegular, 0);
         return fail(BackupProblem::kSourceUnreadable, source.Error());

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "backup/backup_plan.h"
+#include "common/failure.h"
 
 namespace tramlet {
 
@@ -33,10 +34,11 @@ enum class BackupProblem {
     kChecksumsNotSaved,  // SHA256SUMS could not be written
 };
 
+// A file that was not copied, and why. The failure holds no text: the
+// backup dialog words each kind, and its errno, in the user's language.
 struct BackupFailure {
     std::string file;  // relative destination
-    BackupProblem problem = BackupProblem::kCopyFailed;
-    int error = 0;  // the errno behind it; 0 where the problem says it all
+    Failure<BackupProblem> why;
 };
 
 struct BackupReport {
@@ -74,11 +76,13 @@ class BackupCopier {
                      const std::atomic<bool>& cancel);
 
   private:
-    enum class Outcome { kCopied, kAbsent, kFailed, kCancelled };
+    enum class Outcome { kCopied, kAbsent, kCancelled };
 
-    Outcome CopyFile(const BackupItem& item, BackupProgress& progress,
-                     const ProgressCallback& report, const std::atomic<bool>& cancel,
-                     std::string& hash, BackupFailure& failure);
+    Expected<Outcome, Failure<BackupProblem>> CopyFile(const BackupItem& item,
+                                                       BackupProgress& progress,
+                                                       const ProgressCallback& report,
+                                                       const std::atomic<bool>& cancel,
+                                                       std::string& hash);
     bool WriteAll(int fd, const char* data, size_t size);
     void PrepareFolders();
     void FlushFolders(BackupReport& result) const;

@@ -383,7 +383,7 @@ void CBackup::ExportVideo() {
     const exporter::ExportResult result = progress.Run();
     const ExportOutcomeText text = DescribeExport(result);
     Message(text.text, text.details);
-    if (result.error == exporter::ExportError::kNone)
+    if (!result.failure)
         accept();
 }
 

@@ -39,8 +39,8 @@ QString Cause(int error) {
     }
 }
 
-QString Problem(const BackupFailure& failure) {
-    switch (failure.problem) {
+QString Problem(const Failure<BackupProblem>& failure) {
+    switch (failure.kind) {
         case BackupProblem::kSourceMissing:
             return QCoreApplication::translate("BackupReport", "카드에 파일이 없습니다");
         case BackupProblem::kSourceNotRegular:
@@ -66,7 +66,7 @@ QString Problem(const BackupFailure& failure) {
 }
 
 QString FailureLine(const BackupFailure& failure) {
-    return QString::fromStdString(failure.file) + ": " + Problem(failure);
+    return QString::fromStdString(failure.file) + ": " + Problem(failure.why);
 }
 
 }  // namespace

@@ -39,6 +39,7 @@ class Expected {
     const T& operator*() const { return value(); }
     const T* operator->() const { return &value(); }
     const E& error() const { return std::get<1>(state_); }
+    T value_or(T other) const { return has_value() ? value() : std::move(other); }
 
   private:
     std::variant<T, E> state_;

@@ -34,4 +34,10 @@ inline std::string AvErrorText(int code) {
     return text;
 }
 
+// The errno an error code stands for, or 0: FFmpeg's own codes lie far
+// below the negated errnos.
+inline int ErrnoOf(int code) {
+    return code < 0 && code > -4096 ? -code : 0;
+}
+
 }  // namespace tramlet::exporter

@@ -32,8 +32,8 @@ class ClipReader {
 };
 
 // The failure of a clip that could not be opened or read.
-inline ExportResult Unreadable(const std::string& clip, int code) {
-    return Failed(ExportError::kUnreadableClip, clip + ": " + AvErrorText(code));
+inline ExportFailure Unreadable(const std::string& clip, int code) {
+    return Failed(ExportError::kUnreadableClip, clip + ": " + AvErrorText(code), ErrnoOf(code));
 }
 
 }  // namespace tramlet::exporter

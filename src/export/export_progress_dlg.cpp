@@ -65,16 +65,17 @@ void CExportProgress::CancelAsked() {
 }
 
 ExportOutcomeText DescribeExport(const exporter::ExportResult& result) {
+    if (!result.failure) {
+        QStringList files;
+        for (const auto& file : result.written)
+            files << QString::fromStdString(file.string());
+        return {QCoreApplication::translate("ExportProgress", "영상을 내보냈습니다.\n") +
+                    files.join('\n'),
+                {}};
+    }
+    const ExportError kind = result.failure->kind;
     QString text;
-    switch (result.error) {
-        case ExportError::kNone: {
-            QStringList files;
-            for (const auto& file : result.written)
-                files << QString::fromStdString(file.string());
-            return {QCoreApplication::translate("ExportProgress", "영상을 내보냈습니다.\n") +
-                        files.join('\n'),
-                    {}};
-        }
+    switch (kind) {
         case ExportError::kNoRecording:
             text = QCoreApplication::translate("ExportProgress", "내보낼 영상이 없습니다.");
             break;
@@ -100,11 +101,11 @@ ExportOutcomeText DescribeExport(const exporter::ExportResult& result) {
             break;
     }
     // An export that had begun writing has removed what it wrote.
-    if (result.error == ExportError::kCancelled || result.error == ExportError::kDiskFull ||
-        result.error == ExportError::kUnreadableClip || result.error == ExportError::kFailed) {
+    if (kind == ExportError::kCancelled || kind == ExportError::kDiskFull ||
+        kind == ExportError::kUnreadableClip || kind == ExportError::kFailed) {
         text += QCoreApplication::translate("ExportProgress", "\n만들던 파일은 지웠습니다.");
     }
-    return {text, QString::fromStdString(result.detail)};
+    return {text, QString::fromStdString(result.failure->text)};
 }
 
 }  // namespace tramlet

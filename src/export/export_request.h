@@ -4,10 +4,12 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "catalogue/calendar_date.h"
+#include "common/failure.h"
 
 namespace tramlet::exporter {
 
@@ -39,8 +41,8 @@ struct ExportCallbacks {
     const std::atomic<bool>* cancel = nullptr;
 };
 
+// Why an export stopped; what it had written is removed.
 enum class ExportError {
-    kNone,
     kNoRecording,     // no recording of the chosen channels in the span
     kUnreadableClip,  // a clip could not be opened or read
     kExists,          // the output is there and replacing it was not asked for
@@ -50,17 +52,24 @@ enum class ExportError {
     kFailed,  // anything else FFmpeg refused
 };
 
+// The text names the file concerned, in the library's own words.
+using ExportFailure = Failure<ExportError>;
+
 struct ExportResult {
-    ExportError error = ExportError::kNone;
-    std::string detail;  // the file concerned, and the library's own words
+    // Why the export stopped; empty when it is done.
+    std::optional<ExportFailure> failure;
     std::vector<std::filesystem::path> written;
     std::int64_t frames = 0;
 };
 
-inline ExportResult Failed(ExportError error, std::string detail = {}) {
+inline ExportFailure Failed(ExportError error, std::string text = {}, int errorNumber = 0) {
+    return {error, errorNumber, std::move(text)};
+}
+
+// The result of an export that stopped, or of one that wrote nothing.
+inline ExportResult Stopped(std::optional<ExportFailure> failure) {
     ExportResult result;
-    result.error = error;
-    result.detail = std::move(detail);
+    result.failure = std::move(failure);
     return result;
 }
 

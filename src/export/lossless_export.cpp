@@ -57,34 +57,29 @@ class ChannelExport {
             if (started == AVERROR_EOF)
                 continue;  // nothing of this clip lies in the span
             if (started < 0)
-                return Unreadable(source.Clip(), started);
+                return Stopped(Unreadable(source.Clip(), started));
             if (!open_) {
-                if (ExportResult opened = Open(source, packet.get(), recording->stamp, destination);
-                    opened.error != ExportError::kNone) {
-                    return opened;
-                }
+                if (auto failed = Open(source, packet.get(), recording->stamp, destination))
+                    return Stopped(failed);
             }
-            if (ExportResult copied = Copy(source, packet.get(), recording->stamp);
-                copied.error != ExportError::kNone) {
-                return copied;
-            }
+            if (auto failed = Copy(source, packet.get(), recording->stamp))
+                return Stopped(failed);
         }
         if (!open_)
             return {};
-        ExportResult finished = output_.Finish();
-        if (finished.error == ExportError::kNone)
-            finished.written.push_back(destination);
-        return finished;
+        if (auto failed = output_.Finish())
+            return Stopped(failed);
+        ExportResult done;
+        done.written.push_back(destination);
+        return done;
     }
 
   private:
-    ExportResult Open(const RecordingPackets& source, const AVPacket* first,
-                      const std::string& stamp, const std::filesystem::path& destination) {
-        if (ExportResult opened =
-                output_.Open(destination, request_.overwrite, progress_.CancelFlag());
-            opened.error != ExportError::kNone) {
-            return opened;
-        }
+    std::optional<ExportFailure> Open(const RecordingPackets& source, const AVPacket* first,
+                                      const std::string& stamp,
+                                      const std::filesystem::path& destination) {
+        if (auto failed = output_.Open(destination, request_.overwrite, progress_.CancelFlag()))
+            return failed;
         timeBase_ = source.Reader().TimeBase();
         const int firstSecond = source.SecondOf(first);
         output_.AddStream(source.Reader().Stream()->codecpar, timeBase_);
@@ -100,7 +95,8 @@ class ChannelExport {
 
     // Packets go on where the last recording ended: the time between
     // recordings is left out.
-    ExportResult Copy(RecordingPackets& source, AVPacket* packet, const std::string& stamp) {
+    std::optional<ExportFailure> Copy(RecordingPackets& source, AVPacket* packet,
+                                      const std::string& stamp) {
         const std::int64_t chapterStart = end_;
         const std::int64_t shift =
             end_ - av_rescale_q(packet->dts, source.Reader().TimeBase(), timeBase_);
@@ -111,17 +107,15 @@ class ChannelExport {
             packet->dts += shift;
             packet->stream_index = 0;
             end_ = std::max(end_, packet->pts + packet->duration);
-            if (ExportResult written = output_.Write(packet, timeBase_);
-                written.error != ExportError::kNone) {
-                return written;
-            }
+            if (auto failed = output_.Write(packet, timeBase_))
+                return failed;
             if (!progress_.Step())
                 return Failed(ExportError::kCancelled);
         } while ((result = source.Next(packet)) >= 0);
         if (result != AVERROR_EOF)
             return Unreadable(source.Clip(), result);
         output_.AddChapter(stamp, chapterStart, end_, timeBase_);
-        return {};
+        return std::nullopt;
     }
 
     const ExportRequest& request_;
@@ -182,7 +176,7 @@ ExportResult ExportChannel(const ExportRequest& request, const std::vector<Plann
     std::vector<std::optional<PictureSize>> sizes;
     const auto groups = BySize(recordings, channel - 1, sizes);
     ExportResult result;
-    for (size_t i = 0; i < groups.size() && result.error == ExportError::kNone; ++i) {
+    for (size_t i = 0; i < groups.size() && !result.failure; ++i) {
         const std::filesystem::path output =
             i == 0 || !sizes[i] ? destination
                                 : SizedOutput(destination, sizes[i]->first, sizes[i]->second);

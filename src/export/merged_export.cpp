@@ -44,31 +44,28 @@ class MergedExport {
 
     ExportResult Run(const std::vector<PlannedRecording>& plan,
                      const std::filesystem::path& destination) {
-        if (ExportResult measured = MeasureCells(plan); measured.error != ExportError::kNone)
-            return measured;
-        if (ExportResult opened = Open(plan, destination); opened.error != ExportError::kNone)
-            return opened;
+        if (auto failed = MeasureCells(plan))
+            return Stopped(failed);
+        if (auto failed = Open(plan, destination))
+            return Stopped(failed);
         for (const PlannedRecording& recording : plan) {
             const std::int64_t chapterStart = frames_;
-            if (ExportResult done = Recording(recording); done.error != ExportError::kNone)
-                return done;
+            if (auto failed = Recording(recording))
+                return Stopped(failed);
             if (frames_ > chapterStart)
                 output_.AddChapter(recording.stamp, chapterStart, frames_, encoder_->time_base);
         }
-        if (ExportResult flushed = Encode(nullptr); flushed.error != ExportError::kNone)
-            return flushed;
-        ExportResult finished = output_.Finish();
-        if (finished.error == ExportError::kNone) {
-            finished.written.push_back(destination);
-            finished.frames = frames_;
-        }
-        return finished;
+        if (auto failed = Encode(nullptr))
+            return Stopped(failed);
+        if (auto failed = output_.Finish())
+            return Stopped(failed);
+        return {std::nullopt, {destination}, frames_};
     }
 
   private:
     // Cells take the size of the largest picture among the clips, shrunk to
     // fit the merged picture's largest size; the frame rate is the first clip's.
-    ExportResult MeasureCells(const std::vector<PlannedRecording>& plan) {
+    std::optional<ExportFailure> MeasureCells(const std::vector<PlannedRecording>& plan) {
         layout_.cells = request_.channels.size() == 1 ? 1 : request_.channels.size() == 2 ? 2 : 4;
         layout_.fontFile = CaptionFontFile();
         bool first = true;
@@ -91,11 +88,11 @@ class MergedExport {
         // and fewer recipients want.
         if (!request_.fullSize)
             layout_.FitWithin(kMaxWidth, kMaxHeight);
-        return {};
+        return std::nullopt;
     }
 
-    ExportResult Open(const std::vector<PlannedRecording>& plan,
-                      const std::filesystem::path& destination) {
+    std::optional<ExportFailure> Open(const std::vector<PlannedRecording>& plan,
+                                      const std::filesystem::path& destination) {
         const AVCodec* x264 = avcodec_find_encoder_by_name("libx264");
         encoder_.reset(x264 ? avcodec_alloc_context3(x264) : nullptr);
         if (!encoder_)
@@ -111,11 +108,8 @@ class MergedExport {
         av_opt_set(encoder_->priv_data, "preset", request_.preset.c_str(), 0);
         if (const int result = avcodec_open2(encoder_.get(), x264, nullptr); result < 0)
             return Failed(ExportError::kFailed, "libx264: " + AvErrorText(result));
-        if (ExportResult opened =
-                output_.Open(destination, request_.overwrite, progress_.CancelFlag());
-            opened.error != ExportError::kNone) {
-            return opened;
-        }
+        if (auto failed = output_.Open(destination, request_.overwrite, progress_.CancelFlag()))
+            return failed;
         AVCodecParameters* parameters = avcodec_parameters_alloc();
         avcodec_parameters_from_context(parameters, encoder_.get());
         output_.AddStream(parameters, encoder_->time_base);
@@ -134,7 +128,7 @@ class MergedExport {
 
     // The cells of one recording, picture by picture, until its span or one
     // of its channels ends.
-    ExportResult Recording(const PlannedRecording& recording) {
+    std::optional<ExportFailure> Recording(const PlannedRecording& recording) {
         std::vector<ChannelDecoder> decoders(layout_.cells);
         std::vector<FramePtr> pictures;
         std::vector<CellSource> sources(layout_.cells);
@@ -151,7 +145,7 @@ class MergedExport {
             if (result >= 0)
                 result = decoders[cell].Next(pictures[cell].get());
             if (result == AVERROR_EOF)
-                return {};  // nothing of this recording lies in the span
+                return std::nullopt;  // nothing of this recording lies in the span
             if (result < 0)
                 return Unreadable(clip, result);
             sources[cell].first = pictures[cell].get();
@@ -176,16 +170,14 @@ class MergedExport {
                 picture->pts = index;
                 cells.Push(cell, picture);
             }
-            if (ExportResult taken = Take(cells, recording, merged.get());
-                taken.error != ExportError::kNone) {
-                return taken;
-            }
+            if (auto failed = Take(cells, recording, merged.get()))
+                return failed;
         }
     }
 
     // One channel has ended: so has the recording.
-    ExportResult Drain(CellGraph& cells, const std::vector<CellSource>& sources,
-                       const PlannedRecording& recording, AVFrame* merged) {
+    std::optional<ExportFailure> Drain(CellGraph& cells, const std::vector<CellSource>& sources,
+                                       const PlannedRecording& recording, AVFrame* merged) {
         for (size_t cell = 0; cell < sources.size(); ++cell) {
             if (sources[cell].first)
                 cells.Push(cell, nullptr);
@@ -194,7 +186,8 @@ class MergedExport {
     }
 
     // Captions and encodes every merged picture the graph has ready.
-    ExportResult Take(CellGraph& cells, const PlannedRecording& recording, AVFrame* merged) {
+    std::optional<ExportFailure> Take(CellGraph& cells, const PlannedRecording& recording,
+                                      AVFrame* merged) {
         int result;
         while ((result = cells.Pull(merged)) >= 0) {
             // The picture's own place in the recording gives its time.
@@ -205,20 +198,20 @@ class MergedExport {
                 return Failed(ExportError::kFailed, "drawtext: " + AvErrorText(result));
             merged->pts = frames_++;
             merged->pict_type = AV_PICTURE_TYPE_NONE;
-            ExportResult encoded = Encode(merged);
+            std::optional<ExportFailure> failed = Encode(merged);
             av_frame_unref(merged);
-            if (encoded.error != ExportError::kNone)
-                return encoded;
+            if (failed)
+                return failed;
             if (!progress_.Step())
                 return Failed(ExportError::kCancelled);
         }
-        return result == AVERROR(EAGAIN) || result == AVERROR_EOF
-                   ? ExportResult{}
-                   : Failed(ExportError::kFailed, "merging the channels: " + AvErrorText(result));
+        if (result == AVERROR(EAGAIN) || result == AVERROR_EOF)
+            return std::nullopt;
+        return Failed(ExportError::kFailed, "merging the channels: " + AvErrorText(result));
     }
 
     // Sends a picture (null: the end) and writes every packet that comes out.
-    ExportResult Encode(const AVFrame* picture) {
+    std::optional<ExportFailure> Encode(const AVFrame* picture) {
         int result = avcodec_send_frame(encoder_.get(), picture);
         PacketPtr packet(av_packet_alloc());
         while (result >= 0 &&
@@ -227,14 +220,12 @@ class MergedExport {
             if (!picture && progress_.Cancelled())
                 return Failed(ExportError::kCancelled);
             packet->stream_index = 0;
-            if (ExportResult written = output_.Write(packet.get(), encoder_->time_base);
-                written.error != ExportError::kNone) {
-                return written;
-            }
+            if (auto failed = output_.Write(packet.get(), encoder_->time_base))
+                return failed;
         }
-        return result == AVERROR(EAGAIN) || result == AVERROR_EOF
-                   ? ExportResult{}
-                   : Failed(ExportError::kFailed, "libx264: " + AvErrorText(result));
+        if (result == AVERROR(EAGAIN) || result == AVERROR_EOF)
+            return std::nullopt;
+        return Failed(ExportError::kFailed, "libx264: " + AvErrorText(result));
     }
 
     const ExportRequest& request_;

@@ -47,7 +47,7 @@ void Mp4Output::Discard() {
     file_.reset();
 }
 
-ExportResult Mp4Output::Failure(int code, const char* what) const {
+ExportFailure Mp4Output::WriteFailure(int code, const char* what) const {
     ExportError kind = WriteErrorKind(code);
     // Some card drivers (fusefat) report a full card as "not permitted".
     std::error_code error;
@@ -55,7 +55,8 @@ ExportResult Mp4Output::Failure(int code, const char* what) const {
         std::filesystem::space(destination_.parent_path(), error);
     if (!error && space.available < kNearlyFull)
         kind = ExportError::kDiskFull;
-    return Failed(kind, destination_.string() + ": " + what + ": " + AvErrorText(code));
+    return Failed(kind, destination_.string() + ": " + what + ": " + AvErrorText(code),
+                  ErrnoOf(code));
 }
 
 int Mp4Output::Interrupted(void* self) {
@@ -63,8 +64,8 @@ int Mp4Output::Interrupted(void* self) {
     return cancel && cancel->load() ? 1 : 0;
 }
 
-ExportResult Mp4Output::Open(const std::filesystem::path& destination, bool overwrite,
-                             const std::atomic<bool>* cancel) {
+std::optional<ExportFailure> Mp4Output::Open(const std::filesystem::path& destination,
+                                             bool overwrite, const std::atomic<bool>* cancel) {
     destination_ = destination;
     overwrite_ = overwrite;
     cancel_ = cancel;
@@ -75,14 +76,14 @@ ExportResult Mp4Output::Open(const std::filesystem::path& destination, bool over
     // rename stays on one file system and cannot leave half a file in place.
     file_ = std::make_unique<AtomicFile>(destination.string());
     if (!file_->Ok())
-        return Failure(AVERROR(file_->Error()), "cannot create a file in its folder");
+        return WriteFailure(AVERROR(file_->Error()), "cannot create a file in its folder");
     const int result =
         avformat_alloc_output_context2(&context_, nullptr, "mp4", file_->TemporaryPath().c_str());
     if (result < 0) {
         file_.reset();
-        return Failure(result, "cannot set up MP4");
+        return WriteFailure(result, "cannot set up MP4");
     }
-    return {};
+    return std::nullopt;
 }
 
 AVStream* Mp4Output::AddStream(const AVCodecParameters* parameters, AVRational timeBase) {
@@ -116,47 +117,49 @@ void Mp4Output::AddChapter(const std::string& title, std::int64_t start, std::in
     av_dict_set(&chapter->metadata, "title", title.c_str(), 0);
 }
 
-ExportResult Mp4Output::WriteHeader() {
+std::optional<ExportFailure> Mp4Output::WriteHeader() {
     context_->interrupt_callback = {&Mp4Output::Interrupted, this};
     int result = avio_open2(&context_->pb, file_->TemporaryPath().c_str(), AVIO_FLAG_WRITE,
                             &context_->interrupt_callback, nullptr);
     if (result < 0)
-        return Failure(result, "cannot write");
+        return WriteFailure(result, "cannot write");
     // The index goes in front, so that players can start before the end arrives.
     AVDictionary* options = nullptr;
     av_dict_set(&options, "movflags", "+faststart", 0);
     result = avformat_write_header(context_, &options);
     av_dict_free(&options);
-    return result < 0 ? Failure(result, "cannot write") : ExportResult{};
+    if (result < 0)
+        return WriteFailure(result, "cannot write");
+    return std::nullopt;
 }
 
-ExportResult Mp4Output::Write(AVPacket* packet, AVRational from) {
+std::optional<ExportFailure> Mp4Output::Write(AVPacket* packet, AVRational from) {
     av_packet_rescale_ts(packet, from, context_->streams[packet->stream_index]->time_base);
     const int result = av_interleaved_write_frame(context_, packet);
     if (result < 0)
-        return Failure(result, "cannot write");
+        return WriteFailure(result, "cannot write");
     if (context_->pb->error < 0)
-        return Failure(context_->pb->error, "cannot write");
-    return {};
+        return WriteFailure(context_->pb->error, "cannot write");
+    return std::nullopt;
 }
 
-ExportResult Mp4Output::Finish() {
+std::optional<ExportFailure> Mp4Output::Finish() {
     int result = av_write_trailer(context_);
     const int ioError = context_->pb->error;
     const int closed = avio_closep(&context_->pb);
     if (result >= 0)
         result = ioError < 0 ? ioError : closed;
     if (result < 0)
-        return Failure(result, "cannot write");
+        return WriteFailure(result, "cannot write");
     std::error_code error;
     if (!overwrite_ && std::filesystem::exists(destination_, error))
         return Failed(ExportError::kExists, destination_.string());
     if (const int failed = file_->Commit(); failed != 0)
-        return Failure(AVERROR(failed), "cannot put the file in place");
+        return WriteFailure(AVERROR(failed), "cannot put the file in place");
     avformat_free_context(context_);
     context_ = nullptr;
     file_.reset();
-    return {};
+    return std::nullopt;
 }
 
 }  // namespace tramlet::exporter

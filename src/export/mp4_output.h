@@ -3,6 +3,7 @@
 #include <atomic>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,20 +25,20 @@ class Mp4Output {
 
     // A set `cancel` also stops the writing FFmpeg does on its own, such as
     // the pass that moves the index to the front when finishing.
-    ExportResult Open(const std::filesystem::path& destination, bool overwrite,
-                      const std::atomic<bool>* cancel);
+    std::optional<ExportFailure> Open(const std::filesystem::path& destination, bool overwrite,
+                                      const std::atomic<bool>* cancel);
     AVStream* AddStream(const AVCodecParameters* parameters, AVRational timeBase);
     void SetMetadata(const char* key, const std::string& value);
-    ExportResult WriteHeader();
+    std::optional<ExportFailure> WriteHeader();
     // After the header: MP4 chapters added then are written with the index.
     void AddChapter(const std::string& title, std::int64_t start, std::int64_t end,
                     AVRational timeBase);
     // Takes the packet's data; its timestamps are in `from` and rescaled here.
-    ExportResult Write(AVPacket* packet, AVRational from);
-    ExportResult Finish();
+    std::optional<ExportFailure> Write(AVPacket* packet, AVRational from);
+    std::optional<ExportFailure> Finish();
 
   private:
-    ExportResult Failure(int code, const char* what) const;
+    ExportFailure WriteFailure(int code, const char* what) const;
     void Discard();
     static int Interrupted(void* self);
 

@@ -63,15 +63,15 @@ std::filesystem::path ChannelOutput(const std::filesystem::path& pattern, int ch
 
 ExportResult ExportVideo(const ExportRequest& request, const ExportCallbacks& callbacks) {
     if (!ValidChannels(request.channels) || request.fromSecond >= request.toSecond)
-        return Failed(ExportError::kNoRecording, "an empty span or no valid channel");
+        return Stopped(Failed(ExportError::kNoRecording, "an empty span or no valid channel"));
     const std::vector<PlannedRecording> plan = PlanExport(request);
     if (plan.empty())
-        return Failed(ExportError::kNoRecording);
+        return Stopped(Failed(ExportError::kNoRecording));
     const std::vector<std::filesystem::path> outputs = Outputs(request);
     std::error_code error;
     for (const std::filesystem::path& output : outputs) {
         if (!request.overwrite && std::filesystem::exists(output, error))
-            return Failed(ExportError::kExists, output.string());
+            return Stopped(Failed(ExportError::kExists, output.string()));
     }
 
     ExportProgress progress(callbacks, FramesTotal(request, plan));
@@ -79,7 +79,7 @@ ExportResult ExportVideo(const ExportRequest& request, const ExportCallbacks& ca
     if (request.mode == ExportMode::kMerged) {
         result = ExportMerged(request, plan, request.output, progress);
     } else {
-        for (size_t i = 0; i < outputs.size() && result.error == ExportError::kNone; ++i) {
+        for (size_t i = 0; i < outputs.size() && !result.failure; ++i) {
             ExportResult channel =
                 ExportChannel(request, plan, request.channels[i], outputs[i], progress);
             channel.written.insert(channel.written.begin(), result.written.begin(),
@@ -88,12 +88,12 @@ ExportResult ExportVideo(const ExportRequest& request, const ExportCallbacks& ca
         }
     }
     result.frames = progress.Done();
-    if (result.error != ExportError::kNone) {
+    if (result.failure) {
         for (const std::filesystem::path& written : result.written)
             std::filesystem::remove(written, error);
         result.written.clear();
     } else if (result.written.empty()) {
-        result.error = ExportError::kNoRecording;
+        result.failure = Failed(ExportError::kNoRecording);
     }
     return result;
 }
@@ -104,8 +104,6 @@ void QuietLibraryLog() {
 
 std::string ExportErrorText(ExportError error) {
     switch (error) {
-        case ExportError::kNone:
-            return "done";
         case ExportError::kNoRecording:
             return "no recording of the chosen channels in that span";
         case ExportError::kUnreadableClip:

@@ -266,9 +266,9 @@ class GpxFile {
     xmlTextWriterPtr writer_ = nullptr;
 };
 
-GpxResult WriteFailure(const std::string& output, int error) {
-    return {GpxError::kWriteFailed, error,
-            "cannot write " + output + ": " + std::generic_category().message(error), 0};
+Unexpected<Failure<GpxError>> WriteFailure(const std::string& output, int error) {
+    return {{GpxError::kWriteFailed, error,
+             "cannot write " + output + ": " + std::generic_category().message(error)}};
 }
 
 }  // namespace
@@ -276,7 +276,7 @@ GpxResult WriteFailure(const std::string& output, int error) {
 GpxResult WriteDayGpx(const GpxRequest& request) {
     const std::vector<Segment> segments = CollectSegments(request);
     if (segments.empty())
-        return {GpxError::kNoFix, 0, "no GPS fix", 0};
+        return Unexpected(Failure<GpxError>{GpxError::kNoFix, 0, "no GPS fix"});
     xmlInitParser();  // libxml2's globals, before any thread of ours uses them
     GpxFile file(request.output);
     if (!file.Writer())
@@ -284,10 +284,10 @@ GpxResult WriteDayGpx(const GpxRequest& request) {
     const bool written = WriteDocument(file.Writer(), request.date, segments);
     if (!file.Commit(written))
         return WriteFailure(request.output, file.Error());
-    GpxResult result;
+    int points = 0;
     for (const Segment& segment : segments)
-        result.points += static_cast<int>(segment.size());
-    return result;
+        points += static_cast<int>(segment.size());
+    return points;
 }
 
 }  // namespace tramlet

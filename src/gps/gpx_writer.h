@@ -4,6 +4,7 @@
 #include <string>
 
 #include "catalogue/calendar_date.h"
+#include "common/failure.h"
 
 namespace tramlet {
 
@@ -20,18 +21,14 @@ struct GpxRequest {
     std::string output;
 };
 
+// Why no GPX file was written; kWriteFailed comes with the errno behind it.
 enum class GpxError {
-    kNone,
     kNoFix,        // no recording second in the span has a fix; nothing written
     kWriteFailed,  // the file could not be made, written or put in place
 };
 
-struct GpxResult {
-    GpxError error = GpxError::kNone;
-    int errorNumber = 0;  // the errno behind kWriteFailed
-    std::string message;  // for people; empty when written
-    int points = 0;
-};
+// The points written, or why the file was not.
+using GpxResult = Expected<int, Failure<GpxError>>;
 
 // Writes a GPX 1.1 file with one track for the day and one segment per
 // recording that has fixes, a point per second with a fix, times in UTC and

@@ -106,11 +106,13 @@ StagedClip RepairStaged(const std::string& staged, const CopyOutcome& copy) {
     clip.size = copy.size;
     clip.repaired = repair.action == avifix::ClipAction::Repaired ||
                     repair.action == avifix::ClipAction::DurationAdded;
-    if (repair.action == avifix::ClipAction::Failed)
-        clip.note = "kept as the recorder left it: " + repair.reason;
+    if (repair.failure)
+        clip.note = "kept as the recorder left it: " + repair.failure->text;
     if (repair.rebuilt) {
-        const std::optional<std::string> hash = HashFile(clip.path, &clip.error);
+        const auto hash = HashFile(clip.path);
         clip.sha256 = hash.value_or("");
+        if (!hash)
+            clip.error = hash.error().text;
         struct stat st {};
         clip.size =
             ::stat(clip.path.c_str(), &st) == 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
@@ -311,8 +313,7 @@ void CardIngest::RecordFile(const std::string& path, std::uint64_t size, const s
 void CardIngest::IngestClip(const CardFile& file, const SourceFile& source, IngestedFile& result) {
     const std::string cardPath = root_ + file.name;
     const auto cardHash = [&] {
-        std::string error;
-        return HashFile(cardPath, &error, [this](std::uint64_t n) { BlockDone(n); }).value_or("");
+        return HashFile(cardPath, [this](std::uint64_t n) { BlockDone(n); }).value_or("");
     };
     if (const auto kept = KeptAlready(file, fileSize_, cardHash)) {
         result = {file.name, IngestAction::kSkipped, *kept, {}};

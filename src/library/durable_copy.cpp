@@ -149,11 +149,10 @@ CopyOutcome DurableCopier::Write(std::string_view bytes, const std::string& targ
     Sha256 hash;
     hash.Update(bytes.data(), bytes.size());
     outcome.sha256 = hash.HexDigest();
-    std::string error;
-    if (HashFile(target, &error) != outcome.sha256) {
+    if (const auto copied = HashFile(target); !copied || *copied != outcome.sha256) {
         ::unlink(target.c_str());
         outcome.error =
-            error.empty() ? "the copy of " + target + " does not hold what was read" : error;
+            copied ? "the copy of " + target + " does not hold what was read" : copied.error().text;
         return outcome;
     }
     outcome.size = bytes.size();
@@ -161,25 +160,28 @@ CopyOutcome DurableCopier::Write(std::string_view bytes, const std::string& targ
     return outcome;
 }
 
-std::optional<std::string> HashFile(const std::string& path, std::string* error,
-                                    const ByteProgress& progress, const std::atomic<bool>* cancel) {
+Expected<std::string, Failure<HashProblem>> HashFile(const std::string& path,
+                                                     const ByteProgress& progress,
+                                                     const std::atomic<bool>* cancel) {
+    const auto unreadable = [&path] {
+        const int error = errno;
+        return Unexpected(
+            Failure<HashProblem>{HashProblem::kUnreadable, error, Why("cannot read " + path)});
+    };
     const SourceFile file(path);
     if (file.Fd() < 0) {
         errno = file.Error() ? file.Error() : EINVAL;
-        *error = Why("cannot read " + path);
-        return std::nullopt;
+        return unreadable();
     }
     ::posix_fadvise(file.Fd(), 0, 0, POSIX_FADV_SEQUENTIAL);
     std::vector<char> blocks[2] = {std::vector<char>(kBlockSize), std::vector<char>(kBlockSize)};
     HashThread hash;  // after the blocks: stops before they go
     for (int turn = 0;; turn ^= 1) {
         if (Cancelled(cancel))
-            return std::nullopt;
+            return Unexpected(Failure<HashProblem>{HashProblem::kCancelled, 0, {}});
         const ssize_t got = ReadFull(file.Fd(), blocks[turn].data(), kBlockSize);
-        if (got < 0) {
-            *error = Why("cannot read " + path);
-            return std::nullopt;
-        }
+        if (got < 0)
+            return unreadable();
         if (got == 0)
             break;
         hash.Submit(blocks[turn].data(), static_cast<size_t>(got));

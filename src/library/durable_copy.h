@@ -4,9 +4,10 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
+
+#include "common/failure.h"
 
 namespace tramlet::library {
 
@@ -44,11 +45,15 @@ class DurableCopier {
     std::unique_ptr<Pipeline> pipeline_;
 };
 
-// The SHA-256 of a file, reading and hashing in turns; nothing (with `error`
-// set) when it cannot be read, or when cancelled.
-std::optional<std::string> HashFile(const std::string& path, std::string* error,
-                                    const ByteProgress& progress = {},
-                                    const std::atomic<bool>* cancel = nullptr);
+enum class HashProblem {
+    kUnreadable,  // the file could not be opened or read to its end
+    kCancelled,
+};
+
+// The SHA-256 of a file, reading and hashing in turns, or why there is none.
+Expected<std::string, Failure<HashProblem>> HashFile(const std::string& path,
+                                                     const ByteProgress& progress = {},
+                                                     const std::atomic<bool>* cancel = nullptr);
 
 // Makes the entries of a folder (a rename into it) durable; false with
 // errno set when the flush fails.

@@ -90,8 +90,7 @@ std::string FilePlacer::HashOf(const std::string& path) {
         return {};
     if (const auto stored = index_.File(vehicle_, path); stored && stored->size == *size)
         return stored->sha256;
-    std::string error;
-    return HashFile(vehicleRoot_ + path, &error).value_or("");
+    return HashFile(vehicleRoot_ + path).value_or("");
 }
 
 bool FilePlacer::Holds(const std::string& path) {

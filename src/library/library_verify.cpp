@@ -43,23 +43,22 @@ VerifyReport VerifyLibrary(LibraryIndex& index, const std::string& library,
                                        std::to_string(st.st_size) + " bytes, the index says " +
                                            std::to_string(file.size)});
         } else {
-            std::string error;
             const std::uint64_t before = state.bytesDone;
             const auto hash = HashFile(
-                path, &error,
+                path,
                 [&](std::uint64_t n) {
                     state.bytesDone += n;
                     report();
                 },
                 cancel);
             state.bytesDone = before;
-            if (!hash && error.empty()) {
+            if (!hash && hash.error().kind == HashProblem::kCancelled) {
                 result.cancelled = true;
                 break;
             }
-            if (hash != file.sha256) {
-                result.findings.push_back(
-                    {file, VerifyProblem::kChanged, hash ? "other bytes than ingested" : error});
+            if (!hash || *hash != file.sha256) {
+                result.findings.push_back({file, VerifyProblem::kChanged,
+                                           hash ? "other bytes than ingested" : hash.error().text});
             }
         }
         ++result.checked;

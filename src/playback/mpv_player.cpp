@@ -283,12 +283,13 @@ void MpvPlayer::OnPropertyChange(std::uint64_t observed, const mpv_event_propert
         frameRate_ = value;
 }
 
-std::optional<std::string> MpvPlayer::StartOpen(const std::string& path) {
+std::optional<Failure<OpenProblem>> MpvPlayer::StartOpen(const std::string& path) {
     if (!mpv_ || !widget_ || !widget_->PrepareRendering())
-        return OpenErrorText(kVideoNotRenderedCode);
+        return Failure<OpenProblem>{OpenProblem::kNotRendered, 0,
+                                    OpenErrorText(kVideoNotRenderedCode)};
     const char* command[] = {"loadfile", path.c_str(), nullptr};
     if (const int error = mpv_command(mpv_, command); error < 0)
-        return OpenErrorText(CodeOfMpvError(error));
+        return Failure<OpenProblem>{OpenProblem::kRefused, 0, OpenErrorText(CodeOfMpvError(error))};
     load_ = Load::kLoading;
     return std::nullopt;
 }

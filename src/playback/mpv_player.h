@@ -28,7 +28,7 @@ class MpvPlayer : public QObject, public Player {
     MpvPlayer(QWidget* videoArea, std::function<void()> notify);
     ~MpvPlayer() override;
 
-    std::optional<std::string> StartOpen(const std::string& path) override;
+    std::optional<Failure<OpenProblem>> StartOpen(const std::string& path) override;
     void Run() override;
     void Pause() override;
     void Cue() override;

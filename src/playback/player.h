@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "common/failure.h"
 #include "playback/channel_zoom.h"
 #include "playback/layout_table.h"
 
@@ -33,6 +34,12 @@ struct PlayerEvent {
     std::string text;
 };
 
+// Why a clip could not even start loading.
+enum class OpenProblem {
+    kNotRendered,  // there is nothing to draw its picture with
+    kRefused,      // the player would not take the clip
+};
+
 // One channel's media player with its picture in the video area. Nothing
 // waits: opening only starts loading, and everything after it acts at once
 // without waiting for the picture to change.
@@ -41,8 +48,8 @@ class Player {
     virtual ~Player() = default;
 
     // Starts loading the clip. kLoaded or kOpenFailed follows; a failure
-    // known at once is returned as the text to show the user.
-    virtual std::optional<std::string> StartOpen(const std::string& path) = 0;
+    // known at once is returned instead, with the text to show the user.
+    virtual std::optional<Failure<OpenProblem>> StartOpen(const std::string& path) = 0;
 
     virtual void Run() = 0;
     virtual void Pause() = 0;

@@ -9,14 +9,16 @@ void PlayerSlots::StartOpening(const std::vector<ClipToOpen>& clips, const Layou
             continue;
         Slot& slot = slots_[static_cast<std::size_t>(c.k)];
         slot = Slot{factory_(c.k), c.p, c.n - 1, State::kLoading};
-        std::optional<std::string> error =
-            slot.player ? slot.player->StartOpen(c.path) : std::optional<std::string>("");
-        if (error) {
+        // Without a player there is nothing to draw the picture with.
+        std::optional<Failure<OpenProblem>> failed =
+            slot.player ? slot.player->StartOpen(c.path)
+                        : Failure<OpenProblem>{OpenProblem::kNotRendered, 0, {}};
+        if (failed) {
             // A player that holds no clip would still be run, seeked and
             // chosen as the heard channel; it goes at once.
             slot.player.reset();
             slot.state = State::kFailed;
-            immediate_.push_back({c.k, {PlayerEventCode::kOpenFailed, std::move(*error)}});
+            immediate_.push_back({c.k, {PlayerEventCode::kOpenFailed, std::move(failed->text)}});
             continue;
         }
         slot.player->ShowVideo(CellOf(c.k, layout));

@@ -93,7 +93,7 @@ TEST(Idempotence, ASecondPassChangesNothing) {
         if (r.name == "20240105-100000-2-0.avi") {
             EXPECT_EQ(r.action, ClipAction::Failed);  // the clash is still there
         } else {
-            EXPECT_EQ(r.action, ClipAction::LeftAlone) << r.name << ": " << r.reason;
+            EXPECT_EQ(r.action, ClipAction::LeftAlone) << r.name << ": " << r.Reason();
         }
     }
 }

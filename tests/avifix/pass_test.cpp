@@ -111,11 +111,11 @@ TEST_P(CutShortClip, IsNeverNamedLongerThanItsFrames) {
     fs.Put(VideoPath(c.name), c.clip);
     const ClipReport r = RepairClip(kRoot, c.name, On(fs));
     EXPECT_EQ(r.kind, ClipKind::CutShort);
-    EXPECT_EQ(r.action, c.action) << r.reason;
+    EXPECT_EQ(r.action, c.action) << r.Reason();
     const auto files = fs.Snapshot();
     ASSERT_EQ(files.size(), 1u);
     const auto& [path, bytes] = *files.begin();
-    EXPECT_EQ(path, VideoPath(c.after)) << r.reason;
+    EXPECT_EQ(path, VideoPath(c.after)) << r.Reason();
     EXPECT_EQ(bytes == c.clip, c.bytesKept);
     if (!c.bytesKept) {
         EXPECT_EQ(At(bytes, 4) + 8, bytes.size());
@@ -221,7 +221,7 @@ TEST_P(CaseBlindCard, ANameThatDiffersOnlyInCaseIsTheSameName) {
     for (size_t i = 1; i < c.before.size(); ++i)
         fs.Put(VideoPath(c.before[i]), FinishedClip(60, 30000));
     const ClipReport r = RepairClip(kRoot, c.before[0], On(fs));
-    EXPECT_EQ(r.action, c.action) << r.reason;
+    EXPECT_EQ(r.action, c.action) << r.Reason();
     std::vector<std::string> names;
     for (const auto& [path, bytes] : fs.Snapshot()) {
         names.push_back(path.substr(VideoPath("").size()));
@@ -351,7 +351,8 @@ TEST(RepairPass, APulledCardStopsThePassAfterTheFileAtHand) {
     ASSERT_EQ(pass.files.size(), 2u);
     EXPECT_EQ(pass.files[0].action, ClipAction::Repaired);
     EXPECT_EQ(pass.files[1].action, ClipAction::Failed);
-    EXPECT_EQ(pass.files[1].reason.rfind("the card was removed: ", 0), 0u) << pass.files[1].reason;
+    EXPECT_EQ(pass.files[1].Reason().rfind("the card was removed: ", 0), 0u)
+        << pass.files[1].Reason();
     EXPECT_TRUE(pass.cardRemoved);
     EXPECT_EQ(pass.notVisited, 1u);
     EXPECT_FALSE(pass.AllFine());

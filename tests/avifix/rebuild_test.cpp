@@ -93,7 +93,7 @@ void ExpectEntriesAreChunks(const Clip& c, const Rebuilt& r) {
 TEST(Rebuild, OneFramePerChunkGivesOneEntryPerChunk) {
     const Clip c = MakeClip(SimpleStream(30, 10));
     const Rebuilt r = Rebuild(c.bytes);
-    ASSERT_EQ(r.result.status, RebuildStatus::Ok);
+    ASSERT_FALSE(r.result.failure) << r.result.failure->text;
     EXPECT_EQ(r.result.end, WalkEnd::EndOfFile);
     EXPECT_EQ(r.result.frameCount, 30);
     EXPECT_EQ(r.result.indexPosition, c.bytes.size());
@@ -119,7 +119,7 @@ TEST(Rebuild, FramesOfOddLengthStepOverThePadByte) {
 TEST(Rebuild, FourByteStartCodesKeepEntriesOnTheirChunks) {
     const Clip c = MakeClip(SimpleStream(25, 5, /*fourByte=*/true));
     const Rebuilt r = Rebuild(c.bytes);
-    ASSERT_EQ(r.result.status, RebuildStatus::Ok);
+    ASSERT_FALSE(r.result.failure) << r.result.failure->text;
     ExpectEntriesAreChunks(c, r);
 }
 
@@ -154,7 +154,7 @@ TEST(Rebuild, AClipWithNoWholeChunk) {
     const Header recorder = RecorderHeader();
     const Bytes header(recorder.begin(), recorder.end());
     const Rebuilt r = Rebuild(header);
-    ASSERT_EQ(r.result.status, RebuildStatus::Ok);
+    ASSERT_FALSE(r.result.failure) << r.result.failure->text;
     EXPECT_EQ(r.result.indexPosition, 224u);
     EXPECT_TRUE(ReadIndex(r.bytes, 224).empty());
     EXPECT_EQ(At(r.bytes, 228), 0u);
@@ -174,7 +174,7 @@ TEST(Rebuild, ATornLastChunkBecomesAnEmptyJunkChunkInFrontOfTheIndex) {
                0,   0,   1,   0x41, 9,    9,    9};  // claims 4096 bytes
     c.bytes.insert(c.bytes.end(), tail.begin(), tail.end());
     const Rebuilt r = Rebuild(c.bytes);
-    ASSERT_EQ(r.result.status, RebuildStatus::Ok);
+    ASSERT_FALSE(r.result.failure) << r.result.failure->text;
     EXPECT_EQ(r.result.end, WalkEnd::TornChunk);
     EXPECT_EQ(r.result.indexPosition, torn + 8);
     const Bytes junk{'J', 'U', 'N', 'K', 0, 0, 0, 0};
@@ -317,7 +317,7 @@ TEST(Rebuild, ChunksLargerThanTheBufferAreReadInPieces) {
     const Clip c = MakeClip(frames);
     ASSERT_GT(c.sizes[0], kChunkBufferSize);
     const Rebuilt whole = Rebuild(c.bytes, RebuildOptions{size_t{64} << 20});
-    ASSERT_EQ(whole.result.status, RebuildStatus::Ok);
+    ASSERT_FALSE(whole.result.failure) << whole.result.failure->text;
     ExpectEntriesAreChunks(c, whole);
     for (size_t block :
          {size_t{8}, size_t{9}, size_t{4093}, size_t{kChunkBufferSize}, size_t{1} << 20}) {
@@ -340,7 +340,7 @@ TEST(Rebuild, IndexGrowthFailureWritesNothing) {
     RebuildOptions options;
     options.maxIndexEntries = 1000;
     const Rebuilt r = Rebuild(c.bytes, options);
-    EXPECT_EQ(r.result.status, RebuildStatus::IndexFull);
+    EXPECT_EQ(r.result.failure.value().kind, RebuildProblem::IndexFull);
     EXPECT_EQ(r.bytes, c.bytes);
     options.maxIndexEntries = 2000;
     EXPECT_EQ(Rebuild(c.bytes, options).result.frameCount, 1500);
@@ -355,7 +355,7 @@ TEST(Rebuild, FilesOf4GiBAreLeftUntouched) {
     Header h{};
     std::copy(c.bytes.begin(), c.bytes.begin() + 224, h.begin());
     const RebuildResult r = RebuildClip(file, h, data->virtualSize);
-    EXPECT_EQ(r.status, RebuildStatus::TooLarge);
+    EXPECT_EQ(r.failure.value().kind, RebuildProblem::TooLarge);
     EXPECT_EQ(data->bytes, c.bytes);
     EXPECT_EQ(data->maxReadEnd, 0u);
 }
@@ -367,7 +367,7 @@ TEST(Rebuild, NothingIsReadPastTheEndWhateverTheSizesClaim) {
         StoreLe32(h.data() + 4, claim);
         c.bytes.insert(c.bytes.end(), h.begin(), h.end());
         const Rebuilt r = Rebuild(c.bytes);
-        EXPECT_EQ(r.result.status, RebuildStatus::Ok);
+        EXPECT_FALSE(r.result.failure) << r.result.failure->text;
         EXPECT_EQ(r.result.end, WalkEnd::TornChunk);
         EXPECT_LE(r.data->maxReadEnd, c.bytes.size());
         EXPECT_FALSE(r.data->badWrite);

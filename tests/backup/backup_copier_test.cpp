@@ -118,7 +118,7 @@ TEST_F(BackupCopierTest, FlushesTheFoldersBeforeReportingAndSaysWhenItCannot) {
     EXPECT_EQ(flushed, (std::vector<std::string>{"video", "gps", "."}));
     ASSERT_EQ(report.failures.size(), 1u);
     EXPECT_EQ(report.failures[0].file, "video/");
-    EXPECT_EQ(report.failures[0].error, EIO);
+    EXPECT_EQ(report.failures[0].why.error, EIO);
 }
 
 TEST_F(BackupCopierTest, ReportsWhatFailedAndWhy) {
@@ -131,7 +131,7 @@ TEST_F(BackupCopierTest, ReportsWhatFailedAndWhy) {
     EXPECT_EQ(report.copied, std::vector<std::string>{"video/kept-1-1-1.avi"});
     ASSERT_EQ(report.failures.size(), 1u);
     EXPECT_EQ(report.failures[0].file, "video/gone-1-1-1.avi");
-    EXPECT_EQ(report.failures[0].problem, BackupProblem::kSourceMissing);
+    EXPECT_EQ(report.failures[0].why.kind, BackupProblem::kSourceMissing);
 }
 
 TEST_F(BackupCopierTest, CopiesRegularFilesOnlyAndClearsWhatAKilledRunLeft) {
@@ -146,7 +146,7 @@ TEST_F(BackupCopierTest, CopiesRegularFilesOnlyAndClearsWhatAKilledRunLeft) {
     EXPECT_EQ(report.copied, std::vector<std::string>{"video/a-1-1-1.avi"});
     ASSERT_EQ(report.failures.size(), 2u);
     for (const BackupFailure& failure : report.failures)
-        EXPECT_EQ(failure.problem, BackupProblem::kSourceNotRegular) << failure.file;
+        EXPECT_EQ(failure.why.kind, BackupProblem::kSourceNotRegular) << failure.file;
     EXPECT_FALSE(fs::exists(backup.Path() / "video/.a-1-1-1.avi.part-Ab12Cd"));
     EXPECT_TRUE(fs::exists(backup.Path() / "video/.notes.part"));
 }
@@ -166,8 +166,8 @@ TEST_F(BackupCopierTest, AFullDiskLeavesNoHalfWrittenFile) {
     const auto report = Run(copier, {Clip("a-1-1-1.avi"), Clip("b-1-1-1.avi")});
 
     ASSERT_EQ(report.failures.size(), 1u);
-    EXPECT_EQ(report.failures[0].problem, BackupProblem::kCopyFailed);
-    EXPECT_EQ(report.failures[0].error, ENOSPC);
+    EXPECT_EQ(report.failures[0].why.kind, BackupProblem::kCopyFailed);
+    EXPECT_EQ(report.failures[0].why.error, ENOSPC);
     EXPECT_FALSE(fs::exists(backup.Path() / "video/a-1-1-1.avi"));
     EXPECT_EQ(ReadFile(backup.Path() / "video/b-1-1-1.avi"), "small");
     EXPECT_TRUE(LeftoverTempFiles(backup.Path()).empty());
@@ -238,8 +238,8 @@ TEST_P(BackupTrackTest, ACopiedDayLogBringsItsTrackAlong) {
     if (c.gpxBlocked) {
         ASSERT_EQ(report.failures.size(), 1u);
         EXPECT_EQ(report.failures[0].file, "gps/20120305.gpx");
-        EXPECT_EQ(report.failures[0].problem, BackupProblem::kCopyFailed);
-        EXPECT_EQ(report.failures[0].error, EISDIR);
+        EXPECT_EQ(report.failures[0].why.kind, BackupProblem::kCopyFailed);
+        EXPECT_EQ(report.failures[0].why.error, EISDIR);
     } else {
         EXPECT_TRUE(report.Complete());
     }

@@ -62,8 +62,8 @@ std::pair<int, int> FirstFailureAsNobody(const std::string& to,
         if (setgroups(0, nullptr) == 0 && setgid(65534) == 0 && setuid(65534) == 0) {
             const BackupReport report = Copy(to, plan);
             if (!report.failures.empty())
-                answer[0] = static_cast<int>(report.failures[0].problem),
-                answer[1] = report.failures[0].error;
+                answer[0] = static_cast<int>(report.failures[0].why.kind),
+                answer[1] = report.failures[0].why.error;
         }
         (void)!write(pipeFds[1], answer, sizeof answer);
         _exit(0);
@@ -98,7 +98,7 @@ TEST_F(CardImageBackup, APulledCardNamesWhatWasNotCopiedAndLeavesNoTemporaries) 
     ASSERT_EQ(report.failures.size(), 3u);
     for (size_t i = 0; i < 3; ++i) {
         EXPECT_EQ(report.failures[i].file, plan[i + 1].relativeDestination);
-        EXPECT_EQ(report.failures[i].problem, BackupProblem::kCardRemoved);
+        EXPECT_EQ(report.failures[i].why.kind, BackupProblem::kCardRemoved);
     }
     EXPECT_TRUE(Leftovers(here_.Path()).empty());
 }
@@ -129,7 +129,7 @@ TEST_P(BackupOntoStick, TellsTheRealCauseAndLeavesNoTemporaries) {
     } else {
         const BackupReport report = Copy(stick.Root(), plan);
         ASSERT_FALSE(report.failures.empty());
-        first = {static_cast<int>(report.failures[0].problem), report.failures[0].error};
+        first = {static_cast<int>(report.failures[0].why.kind), report.failures[0].why.error};
     }
     EXPECT_EQ(first, (std::pair{static_cast<int>(c.problem), c.error}));
     EXPECT_TRUE(Leftovers(stick.MountPath()).empty());

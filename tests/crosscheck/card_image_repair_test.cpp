@@ -80,7 +80,7 @@ TEST_P(RepairOnCardImage, EveryClipReadsInFfmpegAndNamesDifferingInCaseStay) {
     std::string reasons;
     for (const avifix::ClipReport& r : pass.files) {
         actions[r.name] = r.action;
-        reasons += r.name + ": " + r.reason + "\n";
+        reasons += r.name + ": " + r.Reason() + "\n";
     }
     EXPECT_EQ(actions, (std::map<std::string, ClipAction>{
                            {"20240503-142233-1-0.avi", ClipAction::Failed},  // the clash
@@ -140,7 +140,8 @@ TEST_P(PulledDuringRepair, StopsAtTheFileAtHandAndRepairsTheRestOnceTheCardIsBac
     ASSERT_EQ(pass.files.size(), 2u);
     EXPECT_EQ(pass.files[0].action, ClipAction::Repaired);
     EXPECT_EQ(pass.files[1].action, ClipAction::Failed);
-    EXPECT_EQ(pass.files[1].reason.rfind("the card was removed: ", 0), 0u) << pass.files[1].reason;
+    EXPECT_EQ(pass.files[1].Reason().rfind("the card was removed: ", 0), 0u)
+        << pass.files[1].Reason();
     EXPECT_EQ(pass.notVisited, 2u);
 
     ASSERT_TRUE(card.Remount()) << card.Error();

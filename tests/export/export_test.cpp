@@ -93,7 +93,7 @@ class ExportTest : public testing::Test {
 TEST_F(ExportTest, LosslessCopiesEveryPictureOfTheSpanAndMarksItsRecordings) {
     const ExportResult result =
         ExportVideo(Request(ExportMode::kEach, At(8, 12, 1), At(8, 12, 30), {1, 3}), {});
-    ASSERT_EQ(result.error, ExportError::kNone) << result.detail;
+    ASSERT_FALSE(result.failure) << result.failure->text;
     ASSERT_EQ(result.written.size(), 2u);
     for (const int channel : {1, 3}) {
         const fs::path file = ChannelOutput(out.Path() / "drive.mp4", channel);
@@ -118,7 +118,7 @@ TEST_F(ExportTest, MergedPutsEachChannelInItsCellAtTheSameFrame) {
     for (const std::vector<int>& order : {std::vector<int>{1, 2, 3, 4}, {3, 4, 1, 2}}) {
         const ExportResult result =
             ExportVideo(Request(ExportMode::kMerged, At(8, 12, 2), At(8, 12, 20), order), {});
-        ASSERT_EQ(result.error, ExportError::kNone) << result.detail;
+        ASSERT_FALSE(result.failure) << result.failure->text;
         const fs::path file = out.Path() / "drive.mp4";
         EXPECT_EQ(
             Probe(file, "stream=codec_name,width,height"),
@@ -150,7 +150,7 @@ TEST_F(ExportTest, MergedPutsEachChannelInItsCellAtTheSameFrame) {
 TEST_F(ExportTest, AChannelMissingFromARecordingIsADarkCell) {
     const ExportResult result =
         ExportVideo(Request(ExportMode::kMerged, At(8, 13, 0), At(8, 13, 3), {1, 2, 3, 4}), {});
-    ASSERT_EQ(result.error, ExportError::kNone) << result.detail;
+    ASSERT_FALSE(result.failure) << result.failure->text;
     const std::string grey = GreyFrame(out.Path() / "drive.mp4", 45);
     ASSERT_EQ(grey.size(), 4u * kWidth * kHeight);
     // Mean brightness of the top of a cell, above its label and the caption.
@@ -180,7 +180,7 @@ TEST_F(ExportTest, EachPictureSizeOfAChannelGetsAFileOfItsOwn) {
     request.dataRoot = mixed.Root();
     request.date = {2026, 12, 3};
     const ExportResult result = ExportVideo(request, {});
-    ASSERT_EQ(result.error, ExportError::kNone) << result.detail;
+    ASSERT_FALSE(result.failure) << result.failure->text;
     const fs::path first = out.Path() / "drive-ch1.mp4";
     const fs::path second = out.Path() / "drive-ch1-192x112.mp4";
     EXPECT_EQ(result.written, (std::vector<fs::path>{first, second}));
@@ -211,7 +211,7 @@ TEST_F(ExportTest, MergedPictureOfLargeChannelsFitsWithin1080pUnlessFullSizeIsAs
         request.fullSize = c.fullSize;
         request.overwrite = true;
         const ExportResult result = ExportVideo(request, {});
-        ASSERT_EQ(result.error, ExportError::kNone) << result.detail;
+        ASSERT_FALSE(result.failure) << result.failure->text;
         EXPECT_EQ(Probe(request.output, "stream=width,height"), c.size) << c.channels.size();
         EXPECT_EQ(Probe(request.output, "stream=index"), "0\n");  // one video stream
     }
@@ -255,7 +255,8 @@ TEST_F(ExportTest, FailuresLeaveNothingBehindAndSayWhy) {
         if (!c.output.empty())
             request.output = c.output;
         const ExportResult result = ExportVideo(request, *c.callbacks);
-        EXPECT_EQ(result.error, c.error) << c.what << ": " << result.detail;
+        ASSERT_TRUE(result.failure) << c.what;
+        EXPECT_EQ(result.failure->kind, c.error) << c.what << ": " << result.failure->text;
         EXPECT_TRUE(result.written.empty()) << c.what;
         EXPECT_TRUE(fs::is_empty(out.Path())) << c.what;
     }
@@ -276,7 +277,8 @@ TEST_F(ExportTest, AFullCardFailsAsFullAndKeepsNothing) {
     request.output = small.MountPath() / "drive.mp4";
     request.crf = 0;  // lossless pictures, which cannot fit
     const ExportResult result = ExportVideo(request, {});
-    EXPECT_EQ(result.error, ExportError::kDiskFull) << result.detail;
+    ASSERT_TRUE(result.failure);
+    EXPECT_EQ(result.failure->kind, ExportError::kDiskFull) << result.failure->text;
     for (const auto& entry : fs::directory_iterator(small.MountPath()))
         EXPECT_EQ(entry.path().filename().string().find("drive.mp4"), std::string::npos);
 }

@@ -89,11 +89,12 @@ std::vector<std::string> TreeOf(const std::string& folder) {
         const std::string relative = std::filesystem::relative(entry.path(), folder).string();
         if (relative.starts_with("library.db"))
             continue;
-        std::string error;
-        tree.push_back(entry.is_directory()
-                           ? relative + "/"
-                           : relative + " " +
-                                 HashFile(entry.path().string(), &error).value_or(error));
+        if (entry.is_directory()) {
+            tree.push_back(relative + "/");
+            continue;
+        }
+        const auto hash = HashFile(entry.path().string());
+        tree.push_back(relative + " " + (hash ? *hash : hash.error().text));
     }
     std::sort(tree.begin(), tree.end());
     return tree;

@@ -84,8 +84,8 @@ TEST_P(GpxTrackTest, GpsbabelReadsEverySecondWithAFix) {
         GTEST_SKIP() << "gpsbabel is not installed";
     const TrackCase& c = GetParam();
     const GpxResult result = Write(c.from, c.to);
-    ASSERT_EQ(result.error, GpxError::kNone) << result.message;
-    EXPECT_EQ(result.points, c.points);
+    ASSERT_TRUE(result) << result.error().text;
+    EXPECT_EQ(*result, c.points);
     EXPECT_EQ(Count(ReadFile(Out()), "<trkseg>"), c.segments);
 
     const auto read = test::RunCommand(
@@ -132,9 +132,10 @@ TEST_P(GpxFailureTest, LeavesNothingBehind) {
     if (c.destinationIsAFolder)
         fs::create_directory(Out());
     const GpxResult result = Write(c.from, c.to);
-    EXPECT_EQ(result.error, c.error);
-    EXPECT_EQ(result.errorNumber, c.errorNumber);
-    EXPECT_FALSE(result.message.empty());
+    ASSERT_FALSE(result);
+    EXPECT_EQ(result.error().kind, c.error);
+    EXPECT_EQ(result.error().error, c.errorNumber);
+    EXPECT_FALSE(result.error().text.empty());
     const auto names = std::distance(fs::directory_iterator(out.Path()), fs::directory_iterator());
     EXPECT_EQ(names, c.destinationIsAFolder ? 1 : 0);
 }
@@ -157,8 +158,8 @@ TEST(GpxEdges, EveryFixIsWrittenWithinGpxRanges) {
                "235957 37 179.9999996 10 0\n235958 -90 -180 0 0\n235959 90 -179.9999996 0 0\n");
     const fs::path file = out.Path() / "edges.gpx";
     const GpxResult result = WriteDayGpx({card.Root(), {2026, 12, 3}, 0, 86400, 0, file.string()});
-    ASSERT_EQ(result.error, GpxError::kNone) << result.message;
-    EXPECT_EQ(result.points, 3);
+    ASSERT_TRUE(result) << result.error().text;
+    EXPECT_EQ(*result, 3);
     const std::string text = ReadFile(file);
     for (const char* point :
          {R"(lat="37.000000" lon="-180.000000")", R"(lat="-90.000000" lon="-180.000000")",
@@ -173,7 +174,7 @@ TEST_F(GpxWriterTest, NumbersKeepTheirPointUnderADecimalCommaLocale) {
         GTEST_SKIP() << "no de_DE locale";
     const GpxResult result = Write(29520, 29521);
     std::setlocale(LC_NUMERIC, saved.c_str());
-    ASSERT_EQ(result.error, GpxError::kNone) << result.message;
+    ASSERT_TRUE(result) << result.error().text;
     const std::string text = ReadFile(Out());
     EXPECT_NE(text.find(R"(<trkpt lat="37.566500" lon="126.978000">)"), std::string::npos) << text;
     EXPECT_NE(text.find("<gpxtpx:speed>12.50</gpxtpx:speed>"), std::string::npos) << text;

@@ -57,8 +57,8 @@ class MpvPlayerTest : public testing::Test {
     }
     // Loads the clip; on failure, the text for the user.
     std::optional<std::string> Open(const std::string& path) {
-        if (std::optional<std::string> error = player_->StartOpen(path))
-            return error;
+        if (const auto failed = player_->StartOpen(path))
+            return failed->text;
         const std::optional<PlayerEvent> event = NextEvent();
         if (!event)
             return "no answer";

@@ -5,7 +5,7 @@
 
 namespace tramlet::test {
 
-std::optional<std::string> FakePlayer::StartOpen(const std::string& clipPath) {
+std::optional<Failure<OpenProblem>> FakePlayer::StartOpen(const std::string& clipPath) {
     path = clipPath;
     const auto script = clips_.find(std::filesystem::path(clipPath).filename().string());
     if (script != clips_.end())

@@ -37,7 +37,7 @@ class FakePlayer : public Player {
     FakePlayer(const std::map<std::string, FakeClip>& clips, std::function<void()> notify)
         : clips_(clips), notify_(std::move(notify)) {}
 
-    std::optional<std::string> StartOpen(const std::string& path) override;
+    std::optional<Failure<OpenProblem>> StartOpen(const std::string& path) override;
     void Run() override { running_ = true; }
     void Pause() override { running_ = false; }
     void Cue() override {

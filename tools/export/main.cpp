@@ -125,8 +125,6 @@ std::optional<std::vector<int>> ParseChannels(const std::string& text) {
 
 const char* ErrorName(ExportError error) {
     switch (error) {
-        case ExportError::kNone:
-            return nullptr;
         case ExportError::kNoRecording:
             return "no_recording";
         case ExportError::kUnreadableClip:
@@ -151,7 +149,8 @@ void PrintJson(const char* name, const std::string& message, const ExportResult&
         "{\n  \"ok\": %s,\n  \"error\": %s,\n  \"message\": %s,\n  \"detail\": %s,\n"
         "  \"frames\": %lld,\n  \"files\": [",
         name ? "false" : "true", name ? JsonString(name).c_str() : "null",
-        JsonString(message).c_str(), JsonString(result.detail).c_str(),
+        JsonString(message).c_str(),
+        JsonString(result.failure ? result.failure->text : std::string()).c_str(),
         static_cast<long long>(result.frames));
     for (size_t i = 0; i < result.written.size(); ++i)
         std::printf("%s%s", i ? ", " : " ", JsonString(result.written[i].string()).c_str());
@@ -239,8 +238,8 @@ int RunTrack(int argc, char** argv) {
     request.output = line.Operands()[1];
     request.date = *day;
     const GpxResult result = WriteDayGpx(request);
-    if (result.error != GpxError::kNone)
-        return line.Error(result.message);
+    if (!result)
+        return line.Error(result.error().text);
     std::printf("%s\n", request.output.c_str());
     return 0;
 }
@@ -313,11 +312,14 @@ int RunVideo(int argc, char** argv) {
     const ExportResult result = ExportVideo(v.request, callbacks);
     if (bar)
         std::fputs("\r\033[K", stderr);
-    if (v.json)
-        PrintJson(ErrorName(result.error), ExportErrorText(result.error), result);
-    if (result.error != ExportError::kNone) {
-        return line.Error(ExportErrorText(result.error) + (result.detail.empty() ? "" : ": ") +
-                          result.detail);
+    if (v.json && result.failure)
+        PrintJson(ErrorName(result.failure->kind), ExportErrorText(result.failure->kind), result);
+    else if (v.json)
+        PrintJson(nullptr, "done", result);
+    if (result.failure) {
+        const ExportFailure& failed = *result.failure;
+        return line.Error(ExportErrorText(failed.kind) + (failed.text.empty() ? "" : ": ") +
+                          failed.text);
     }
     if (!v.json) {
         for (const auto& file : result.written)

@@ -116,7 +116,7 @@ std::string FileJson(const ClipReport& r) {
     o += ", \"name\": " + JsonString(r.name);
     o += ", \"class\": \"" + std::string(ToString(r.kind)) + "\"";
     o += ", \"action\": \"" + std::string(ToString(r.action)) + "\"";
-    o += ", \"reason\": " + JsonString(r.reason);
+    o += ", \"reason\": " + JsonString(r.Reason());
     o += ", \"renamed_to\": " + JsonOrNull(r.renamed, JsonString(r.newPath));
     o += ", \"rebuilt\": " + std::string(r.rebuilt ? "true" : "false");
     o += ", \"size\": " + std::to_string(r.size);
@@ -162,20 +162,20 @@ std::string Line(const ClipReport& r, bool dryRun, bool showPath) {
             if (r.renamed)
                 return who + ": " +
                        (dryRun ? "would be repaired and renamed to " : "repaired and renamed to ") +
-                       to + " (" + r.reason + ")";
+                       to + " (" + r.note + ")";
             return who + ": " +
-                   (dryRun ? "would be repaired, name kept (" : "repaired, name kept (") +
-                   r.reason + ")";
+                   (dryRun ? "would be repaired, name kept (" : "repaired, name kept (") + r.note +
+                   ")";
         case ClipAction::DurationAdded:
             return who + ": " +
                    (dryRun ? "duration would be added: renamed to "
                            : "duration added: renamed to ") +
-                   to + " (" + r.reason + ")";
+                   to + " (" + r.note + ")";
         case ClipAction::LeftAlone:
-            return who + ": left alone: " + r.reason +
+            return who + ": left alone: " + r.note +
                    (r.renamed ? (dryRun ? "; would be renamed to " : "; renamed to ") + to : "");
         case ClipAction::Failed:
-            return who + ": failed: " + r.reason;
+            return who + ": failed: " + r.Reason();
     }
     return who;
 }

@@ -114,6 +114,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const PassReport pass = RunRepairPass(kRootPath, Options(counter, mode));
     FUZZ_CHECK(pass.files.size() == 1);
     const ClipReport& r = pass.files[0];
+    FUZZ_CHECK(r.failure.has_value() == (r.action == ClipAction::Failed));
     FUZZ_CHECK(fileData->maxReadEnd <= file.size());
     FUZZ_CHECK(!fileData->badWrite);
     const Bytes& after = fileData->bytes;
