@@ -117,7 +117,7 @@ int main(int argc, char** argv) {
     view.show();
     view.Navigate2(TRAMLET_MAP_PAGE);
     QWebEnginePage& page = *view.page();
-    MillisecondsUntil(page, "typeof tramletMap === 'object'");
+    MillisecondsUntil(page, "typeof window.tramletMap?.drawnPoints === 'function'");
 
     std::vector<double> toDrawn, drawing, toMarker;
     for (int day = 0; day < 5; ++day) {

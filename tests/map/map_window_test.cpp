@@ -31,6 +31,10 @@ namespace {
 
 using test::WaitFor;
 
+// The page's parts put their names on tramletMap as they load; its test
+// hooks come with the last of them.
+const QString kPageStarted = QStringLiteral("typeof window.tramletMap?.drawnPoints === 'function'");
+
 class MapWindowTest : public testing::Test {
   protected:
     static void SetUpTestSuite() { app = test::DisplayApplication(); }
@@ -57,7 +61,7 @@ class MapWindowTest : public testing::Test {
         dialog->ChooseDataRoot(QString::fromStdString(card.Root()));
         // Asked before the page's script has run, tramletMap would only
         // be reported missing, again and again.
-        ASSERT_TRUE(WaitFor([&] { return Js("typeof tramletMap === 'object'").toBool(); }));
+        ASSERT_TRUE(WaitFor([&] { return Js(kPageStarted).toBool(); }));
     }
 
     QVariant Js(const QString& script) {
@@ -96,9 +100,8 @@ TEST_F(MapWindowTest, ThePageDrawsTheDayOpensAClickedPointFollowsPlaybackAndKeep
     QSignalSpy reloaded(external.get(), &CImpIDispatch::PageOpened);
     dialog->findChild<CExplorer*>(res::ControlName(res::kMapArea))->Refresh();
     ASSERT_TRUE(reloaded.wait(30000));
-    ASSERT_TRUE(WaitFor([&] {
-        return Js("typeof tramletMap === 'object' && tramletMap.drawnPoints()").toInt() == 3;
-    }));
+    ASSERT_TRUE(
+        WaitFor([&] { return Js(kPageStarted + " && tramletMap.drawnPoints()").toInt() == 3; }));
     EXPECT_TRUE(WaitFor([&] { return Js("tramletMap.openRecording()").toString() == "100040"; }));
     const int second = dialog->ChosenMoment().second;
     QTest::qWait(1500);
