@@ -117,7 +117,7 @@ int main(int argc, char** argv) {
     view.show();
     view.Navigate2(TRAMLET_MAP_PAGE);
     QWebEnginePage& page = *view.page();
-    MillisecondsUntil(page, "typeof tramletMap === 'object'");
+    MillisecondsUntil(page, "typeof window.tramletMap?.drawnPoints === 'function'");
 
     std::vector<double> toDrawn, drawing, toMarker;
     for (int day = 0; day < 5; ++day) {
@@ -126,7 +126,7 @@ int main(int argc, char** argv) {
         const QString drawnDay =
             QString(
                 "tramletMap.drawnPoints() === %1 && tramletMap.drawMs() !== undefined && "
-                "day.date === '202612%2'")
+                "tramletMap.shownDay() === '202612%2'")
                 .arg(kRecordings)
                 .arg(10 + day);
         toDrawn.push_back(MillisecondsUntil(page, drawnDay));
@@ -151,9 +151,10 @@ int main(int argc, char** argv) {
             BuildTrackMessage({2026, 12, 20 + day}, recordings, host.gps));
         host.messages.SetDayMessage(message, true);
         const double built = static_cast<double>(clock.nsecsElapsed()) / 1e6;
-        toRoute.push_back(built + MillisecondsUntil(page, QString("day.date === '202612%1' && "
-                                                                  "tramletMap.routePoints() > 0")
-                                                              .arg(20 + day)));
+        toRoute.push_back(built +
+                          MillisecondsUntil(page, QString("tramletMap.shownDay() === '202612%1' && "
+                                                          "tramletMap.routePoints() > 0")
+                                                      .arg(20 + day)));
     }
     std::printf(
         "day of %d fixes, chosen to route and strip drawn: median %.0f ms, worst %.0f ms "
