@@ -23,7 +23,9 @@
       }).addTo(map);
       this.layer.on("tileerror", (event) => { this.failing.add(event.tile); this.showNote(); });
       this.layer.on("tileload", () => this.loaded++);
-      this.layer.on("tileload tileunload", (event) => { this.failing.delete(event.tile); this.showNote(); });
+      // A zoom drops the tiles of the old zoom still loading, a failing one
+      // being retried among them, with "tileabort" and no "tileunload".
+      this.layer.on("tileload tileunload tileabort", (event) => { this.failing.delete(event.tile); this.showNote(); });
       window.addEventListener("load", () => setInterval(() => {
         for (const tile of this.failing) tile.src = tile.src;  // eslint-disable-line no-self-assign
       }, TILE_RETRY_MS));
