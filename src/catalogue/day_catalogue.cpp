@@ -23,6 +23,11 @@ bool IsListable(const ClipName& clip) {
            clip.minute < 60 && clip.second >= 0 && clip.second < 60;
 }
 
+// What a day's clips are named like, whatever folder holds them.
+std::string DayClipsName(int year, int month, int day) {
+    return std::string(PatternName(DayClipsPattern("", year, month, day)));
+}
+
 using MonthNames = std::array<std::vector<std::string>, kMaxDayOfMonth + 1>;
 
 // The names of the month's clips by day, each day's in listing order: what
@@ -30,12 +35,11 @@ using MonthNames = std::array<std::vector<std::string>, kMaxDayOfMonth + 1>;
 // folder holding years of clips (a vehicle's in a library) costs one look
 // at each name rather than 31; a name a day pattern matches begins with
 // that pattern's fixed "YYYYMMDD-", so only names with that beginning can.
-MonthNames MonthClipNames(const FolderListing& video, std::string_view dataRoot, int year,
-                          int month) {
+MonthNames MonthClipNames(const FolderListing& video, int year, int month) {
     std::array<std::string, kMaxDayOfMonth + 1> patterns;
     std::unordered_map<std::string_view, int> dayOfStamp;
     for (int day = 1; day <= kMaxDayOfMonth; ++day) {
-        patterns[day] = std::string(PatternName(DayClipsPattern(dataRoot, year, month, day)));
+        patterns[day] = DayClipsName(year, month, day);
         dayOfStamp[std::string_view(patterns[day]).substr(0, patterns[day].find('*'))] = day;
     }
     MonthNames names;
@@ -66,6 +70,11 @@ void DayCatalogue::AddClipNamed(const std::string& name, const CalendarDate* onl
 
 MonthScanResult DayCatalogue::ScanMonth(std::string_view dataRoot, CalendarPort& calendar,
                                         bool autoSelect) {
+    return ScanMonth(ReadVideoFolder(dataRoot), calendar, autoSelect);
+}
+
+MonthScanResult DayCatalogue::ScanMonth(const FolderListing& video, CalendarPort& calendar,
+                                        bool autoSelect) {
     MonthScanResult result;
     const CalendarDate shown = calendar.SelectedDate();
     if (shown == selected_)
@@ -81,8 +90,7 @@ MonthScanResult DayCatalogue::ScanMonth(std::string_view dataRoot, CalendarPort&
     secondMarks_.fill(false);
     dayList_.Clear();
 
-    const MonthNames month = MonthClipNames(FolderListing::Read(VideoFolder(dataRoot)), dataRoot,
-                                            shown.year, shown.month);
+    const MonthNames month = MonthClipNames(video, shown.year, shown.month);
     for (int day = 1; day <= kMaxDayOfMonth; ++day) {
         const std::vector<std::string>& names = month[day];
         if (names.empty())
@@ -108,21 +116,26 @@ MonthScanResult DayCatalogue::ScanMonth(std::string_view dataRoot, CalendarPort&
 }
 
 void DayCatalogue::SelectDay(std::string_view dataRoot, const CalendarDate& date) {
+    SelectDay(ReadVideoFolder(dataRoot), date);
+}
+
+void DayCatalogue::SelectDay(const FolderListing& video, const CalendarDate& date) {
     dayList_.Clear();
     hourMarks_.fill(false);
-    for (const std::string& name :
-         FindFiles(DayClipsPattern(dataRoot, date.year, date.month, date.day))) {
+    for (const std::string& name : video.Match(DayClipsName(date.year, date.month, date.day)))
         AddClipNamed(name, nullptr);
-    }
 }
 
 void DayCatalogue::MarkMinutesAndSeconds(int hour, int minute, int second) {
     tramlet::MarkMinutesAndSeconds(dayList_, hour, minute, second, minuteMarks_, secondMarks_);
 }
 
-std::optional<CalendarDate> NewestClipDay(std::string_view dataRoot) {
+FolderListing ReadVideoFolder(std::string_view dataRoot) {
+    return FolderListing::Read(VideoFolder(dataRoot));
+}
+
+std::optional<CalendarDate> NewestClipDay(const FolderListing& video) {
     std::optional<CalendarDate> newest;
-    const FolderListing video = FolderListing::Read(VideoFolder(dataRoot));
     for (const std::string& name : video.Names()) {
         const std::optional<ClipName> clip = ParseClipName(name);
         if (!clip || !IsListable(*clip) || !clip->IsRealDate())

@@ -8,6 +8,7 @@
 #include "catalogue/calendar_port.h"
 #include "catalogue/day_list.h"
 #include "catalogue/day_marks.h"
+#include "catalogue/folder_listing.h"
 
 namespace tramlet {
 
@@ -23,7 +24,8 @@ struct MonthScanResult {
 
 // The selected day and what the main window shows of it: its recordings, the
 // bold days of the shown month and the marks beside the time sliders. There is
-// no index on the card: every scan lists the video folder again.
+// no index on the card: every scan lists the video folder again, or takes a
+// listing read for the same user action.
 class DayCatalogue {
   public:
     // All zero until a scan sets it; zeroing it makes the next month scan run.
@@ -39,8 +41,10 @@ class DayCatalogue {
     // day. With autoSelect the calendar moves to the month's first day that
     // has clips. Does nothing while the selection equals the selected date.
     MonthScanResult ScanMonth(std::string_view dataRoot, CalendarPort& calendar, bool autoSelect);
+    MonthScanResult ScanMonth(const FolderListing& video, CalendarPort& calendar, bool autoSelect);
     // Lists the recordings of `date` afresh; leaves the selected date alone.
     void SelectDay(std::string_view dataRoot, const CalendarDate& date);
+    void SelectDay(const FolderListing& video, const CalendarDate& date);
     // Minute and second marks around the chosen moment.
     void MarkMinutesAndSeconds(int hour, int minute, int second);
     void ClearDayList() { dayList_.Clear(); }
@@ -55,7 +59,10 @@ class DayCatalogue {
     SecondMarks secondMarks_{};
 };
 
-// The day of the data root's newest listable clip, if it holds any.
-std::optional<CalendarDate> NewestClipDay(std::string_view dataRoot);
+// The data root's video folder, for the questions of one user action.
+FolderListing ReadVideoFolder(std::string_view dataRoot);
+
+// The day of the newest listable clip of a video folder, if it holds any.
+std::optional<CalendarDate> NewestClipDay(const FolderListing& video);
 
 }  // namespace tramlet

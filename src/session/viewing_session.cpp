@@ -51,14 +51,19 @@ void ViewingSession::Start(const std::vector<MountedVolume>& volumes,
 
 // A folder chosen by hand, a vehicle of the library above all, is opened for
 // what it holds: when the month shown has none of it, its newest day shows.
+// A vehicle's folder may hold years of clips: it is listed once for both.
 void ViewingSession::ChooseFolder(const std::string& folder) {
     m_root.Choose(folder);
-    OnNewRoot(false);
+    ForgetOldRoot();
+    // A pass still running over the old root has nothing to load after it.
+    m_reloadAfterRepair = false;
+    const FolderListing video = ReadVideoFolder(DataRoot());
+    ScanMonth(true, video);
     if (!m_catalogue.Recordings().empty())
         return;
-    if (const std::optional<CalendarDate> newest = NewestClipDay(DataRoot())) {
+    if (const std::optional<CalendarDate> newest = NewestClipDay(video)) {
         m_calendar.SetSelectedDate(*newest);
-        ScanMonth(false);
+        ScanMonth(false, video);
     }
 }
 
@@ -66,22 +71,17 @@ void ViewingSession::OnVolumesChanged(const std::vector<MountedVolume>& volumes)
     const DataRootWatch::Change change = m_root.Update(volumes);
     if (change.rootLeft)
         OnRootLeft();
-    if (change.cardArrived)
-        OnNewRoot(true);
+    if (change.cardArrived) {
+        ForgetOldRoot();
+        RequestRepair(true);
+    }
 }
 
 // What was shown came from the old root: none of it stays.
-void ViewingSession::OnNewRoot(bool repair) {
+void ViewingSession::ForgetOldRoot() {
     ClosePlayback();
     ResetDateAndMoment();
     m_host.ReloadMapPage();
-    if (repair) {
-        RequestRepair(true);
-        return;
-    }
-    // A pass still running over the old root has nothing to load after it.
-    m_reloadAfterRepair = false;
-    ScanMonth(true);
 }
 
 void ViewingSession::OnRootLeft() {
@@ -155,17 +155,25 @@ void ViewingSession::OnDayClicked(const CalendarDate& date) {
 // Marks the days of the shown month that hold recordings, then shows the
 // calendar's day; with autoSelect that is the month's first day with clips.
 void ViewingSession::ScanMonth(bool autoSelect) {
+    ScanMonth(autoSelect, ReadVideoFolder(DataRoot()));
+}
+
+void ViewingSession::ScanMonth(bool autoSelect, const FolderListing& video) {
     m_catalogue.SetSelectedDate({});
-    m_catalogue.ScanMonth(DataRoot(), m_calendar, autoSelect);
-    SelectDay();
+    m_catalogue.ScanMonth(video, m_calendar, autoSelect);
+    SelectDay(video);
+}
+
+void ViewingSession::SelectDay() {
+    SelectDay(ReadVideoFolder(DataRoot()));
 }
 
 // A day shows from its first recording, or says it has none.
-void ViewingSession::SelectDay() {
+void ViewingSession::SelectDay(const FolderListing& video) {
     ClosePlayback();
     const CalendarDate date = m_calendar.SelectedDate();
     m_catalogue.SetSelectedDate(date);
-    m_catalogue.SelectDay(DataRoot(), date);
+    m_catalogue.SelectDay(video, date);
     const GpsLoadReport gps = m_gps.LoadGpsLog(DataRoot(), date.year, date.month, date.day);
     if (gps.skipped > 0) {
         m_host.Log(GpsLogPath(DataRoot(), date.year, date.month, date.day) + ": " +

@@ -117,11 +117,13 @@ class ViewingSession {
 
   private:
     bool HasRoot() const { return m_root.RootOrigin() != DataRootWatch::Origin::kNone; }
-    void OnNewRoot(bool repair);
+    void ForgetOldRoot();
     void OnRootLeft();
     void RequestRepair(bool newRoot);
     void ScanMonth(bool autoSelect);
+    void ScanMonth(bool autoSelect, const FolderListing& video);
     void SelectDay();
+    void SelectDay(const FolderListing& video);
     void SetDayMessages();
     void ClosePlayback();
     void ResetDateAndMoment();
