@@ -78,7 +78,7 @@ std::optional<GpxRequest> DayLogRequest(const BackupItem& item) {
     const std::string& relative = item.relativeDestination;
     if (std::sscanf(relative.c_str(), "gps/%4d%2d%2d.gps", &date.year, &date.month, &date.day) !=
             3 ||
-        GpsLogPath("", date.year, date.month, date.day) != relative ||
+        RelativeGpsLogPath(date.year, date.month, date.day) != relative ||
         !item.source.ends_with(relative)) {
         return std::nullopt;
     }

@@ -19,11 +19,11 @@ class PlanBuilder {
         if (!days_.insert(year * 10000 + month * 100 + day).second)
             return;
         items_.push_back(
-            {GpsLogPath(root_, year, month, day), GpsLogPath("", year, month, day), true});
+            {GpsLogPath(root_, year, month, day), RelativeGpsLogPath(year, month, day), true});
     }
 
     void AddClip(const std::string& fileName) {
-        items_.push_back({ClipPath(root_, fileName), ClipPath("", fileName), false});
+        items_.push_back({ClipPath(root_, fileName), RelativeClipPath(fileName), false});
     }
 
     std::vector<BackupItem> Take() { return std::move(items_); }

@@ -53,7 +53,7 @@ std::string ChannelClipPattern(std::string_view root, int year, int month, int d
 }
 
 std::string ClipPath(std::string_view root, std::string_view fileName) {
-    return Root(root) + "video/" + std::string(fileName);
+    return Root(root) + RelativeClipPath(fileName);
 }
 
 std::string RepairedClipPath(std::string_view root, int year, int month, int day, int hour,
@@ -63,7 +63,7 @@ std::string RepairedClipPath(std::string_view root, int year, int month, int day
 }
 
 std::string GpsLogPath(std::string_view root, int year, int month, int day) {
-    return Root(root) + Format("gps/%04d%02d%02d.gps", year, month, day);
+    return Root(root) + RelativeGpsLogPath(year, month, day);
 }
 
 std::string VideoFolder(std::string_view root) {
@@ -76,6 +76,14 @@ std::string GpsFolder(std::string_view root) {
 
 std::string StartStamp(int year, int month, int day, int hour, int minute, int second) {
     return Format("%04d%02d%02d-%02d%02d%02d", year, month, day, hour, minute, second);
+}
+
+std::string RelativeClipPath(std::string_view fileName) {
+    return "video/" + std::string(fileName);
+}
+
+std::string RelativeGpsLogPath(int year, int month, int day) {
+    return Format("gps/%04d%02d%02d.gps", year, month, day);
 }
 
 }  // namespace tramlet

@@ -24,4 +24,8 @@ std::string VideoFolder(std::string_view root);
 std::string GpsFolder(std::string_view root);
 std::string StartStamp(int year, int month, int day, int hour, int minute, int second);
 
+// The same paths relative to the data root.
+std::string RelativeClipPath(std::string_view fileName);
+std::string RelativeGpsLogPath(int year, int month, int day);
+
 }  // namespace tramlet
