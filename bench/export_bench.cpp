@@ -38,8 +38,8 @@ double ExportSeconds(const bench::ScratchDir& card, const bench::ScratchDir& out
     request.overwrite = true;
     return bench::BestSeconds(runs, [&] {
         const ExportResult result = ExportVideo(request, {});
-        if (result.error != ExportError::kNone)
-            std::fprintf(stderr, "export failed: %s\n", result.detail.c_str());
+        if (result.failure)
+            std::fprintf(stderr, "export failed: %s\n", result.failure->text.c_str());
     });
 }
 
