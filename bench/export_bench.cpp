@@ -29,7 +29,7 @@ std::string Clip(const bench::ScratchDir& card, int channel) {
 double ExportSeconds(const bench::ScratchDir& card, const bench::ScratchDir& out, ExportMode mode,
                      int seconds, int runs) {
     ExportRequest request;
-    request.dataRoot = card.Root();
+    request.dataRoot = DataRootPath(card.Root());
     request.date = {2026, 12, 2};
     request.fromSecond = kStart;
     request.toSecond = kStart + seconds;

@@ -30,7 +30,7 @@ using MonthNames = std::array<std::vector<std::string>, kMaxDayOfMonth + 1>;
 // folder holding years of clips (a vehicle's in a library) costs one look
 // at each name rather than 31; a name a day pattern matches begins with
 // that pattern's fixed "YYYYMMDD-", so only names with that beginning can.
-MonthNames MonthClipNames(const FolderListing& video, std::string_view dataRoot, int year,
+MonthNames MonthClipNames(const FolderListing& video, const DataRootPath& dataRoot, int year,
                           int month) {
     std::array<std::string, kMaxDayOfMonth + 1> patterns;
     std::unordered_map<std::string_view, int> dayOfStamp;
@@ -64,7 +64,7 @@ void DayCatalogue::AddClipNamed(const std::string& name, const CalendarDate* onl
         MarkHours(*record, hourMarks_);
 }
 
-MonthScanResult DayCatalogue::ScanMonth(std::string_view dataRoot, CalendarPort& calendar,
+MonthScanResult DayCatalogue::ScanMonth(const DataRootPath& dataRoot, CalendarPort& calendar,
                                         bool autoSelect) {
     MonthScanResult result;
     const CalendarDate shown = calendar.SelectedDate();
@@ -107,7 +107,7 @@ MonthScanResult DayCatalogue::ScanMonth(std::string_view dataRoot, CalendarPort&
     return result;
 }
 
-void DayCatalogue::SelectDay(std::string_view dataRoot, const CalendarDate& date) {
+void DayCatalogue::SelectDay(const DataRootPath& dataRoot, const CalendarDate& date) {
     dayList_.Clear();
     hourMarks_.fill(false);
     for (const std::string& name :
@@ -120,7 +120,7 @@ void DayCatalogue::MarkMinutesAndSeconds(int hour, int minute, int second) {
     tramlet::MarkMinutesAndSeconds(dayList_, hour, minute, second, minuteMarks_, secondMarks_);
 }
 
-std::optional<CalendarDate> NewestClipDay(std::string_view dataRoot) {
+std::optional<CalendarDate> NewestClipDay(const DataRootPath& dataRoot) {
     std::optional<CalendarDate> newest;
     const FolderListing video = FolderListing::Read(VideoFolder(dataRoot));
     for (const std::string& name : video.Names()) {

@@ -2,12 +2,12 @@
 
 #include <optional>
 #include <string>
-#include <string_view>
 
 #include "catalogue/calendar_date.h"
 #include "catalogue/calendar_port.h"
 #include "catalogue/day_list.h"
 #include "catalogue/day_marks.h"
+#include "common/data_root_path.h"
 
 namespace tramlet {
 
@@ -38,9 +38,10 @@ class DayCatalogue {
     // Re-marks the month of the calendar's selection and lists the selected
     // day. With autoSelect the calendar moves to the month's first day that
     // has clips. Does nothing while the selection equals the selected date.
-    MonthScanResult ScanMonth(std::string_view dataRoot, CalendarPort& calendar, bool autoSelect);
+    MonthScanResult ScanMonth(const DataRootPath& dataRoot, CalendarPort& calendar,
+                              bool autoSelect);
     // Lists the recordings of `date` afresh; leaves the selected date alone.
-    void SelectDay(std::string_view dataRoot, const CalendarDate& date);
+    void SelectDay(const DataRootPath& dataRoot, const CalendarDate& date);
     // Minute and second marks around the chosen moment.
     void MarkMinutesAndSeconds(int hour, int minute, int second);
     void ClearDayList() { dayList_.Clear(); }
@@ -56,6 +57,6 @@ class DayCatalogue {
 };
 
 // The day of the data root's newest listable clip, if it holds any.
-std::optional<CalendarDate> NewestClipDay(std::string_view dataRoot);
+std::optional<CalendarDate> NewestClipDay(const DataRootPath& dataRoot);
 
 }  // namespace tramlet

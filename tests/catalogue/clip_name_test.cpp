@@ -80,7 +80,7 @@ TEST(ClipName, FormatsBackToTheSameName) {
 }
 
 TEST(StorageLayout, PathsAndPatternsBelowTheDataRoot) {
-    const std::string root = "/media/card/";
+    const DataRootPath root("/media/card/");
     EXPECT_EQ(AllClipsPattern(root), "/media/card/video/*.avi");
     EXPECT_EQ(AllClipsByShapePattern(root), "/media/card/video/*-*-*-*.avi");
     EXPECT_EQ(DayClipsPattern(root, 2012, 3, 5), "/media/card/video/20120305-*-*-*.avi");
