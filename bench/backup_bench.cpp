@@ -26,7 +26,7 @@ using namespace tramlet;
 constexpr int kClips = 30;
 constexpr size_t kClipSize = 10 << 20;
 
-void MakeCard(const std::string& root) {
+void MakeCard(const DataRootPath& root) {
     ::mkdir(VideoFolder(root).c_str(), 0755);
     std::vector<char> data(kClipSize);
     for (size_t i = 0; i < data.size(); ++i)
@@ -46,9 +46,10 @@ void MakeCard(const std::string& root) {
 
 int main() {
     bench::ScratchDir card, target;
-    MakeCard(card.Root());
-    const auto plan = PlanPeriod(card.Root(), *LocalMoment(2024, 5, 1, 0, 0, 0),
-                                 *LocalMoment(2024, 5, 1, 23, 0, 0));
+    const DataRootPath root(card.Root());
+    MakeCard(root);
+    const auto plan =
+        PlanPeriod(root, *LocalMoment(2024, 5, 1, 0, 0, 0), *LocalMoment(2024, 5, 1, 23, 0, 0));
 
     std::atomic<bool> cancel{false};
     size_t copied = 0;
@@ -58,7 +59,7 @@ int main() {
     });
     const std::string copyTo = bench::ShellQuote(target.Path() + "/cp");
     const std::string copy = "rm -rf " + copyTo + " && mkdir " + copyTo + " && cp " +
-                             bench::ShellQuote(VideoFolder(card.Root())) + "/*.avi " + copyTo;
+                             bench::ShellQuote(VideoFolder(root)) + "/*.avi " + copyTo;
     const double cpSync = bench::BestCommandSeconds(3, copy + " && sync");
     const double cpHash =
         bench::BestCommandSeconds(3, copy + " && cd " + copyTo + " && sha256sum *.avi >SHA256SUMS");

@@ -29,7 +29,7 @@ std::string Clip(const bench::ScratchDir& card, int channel) {
 double ExportSeconds(const bench::ScratchDir& card, const bench::ScratchDir& out, ExportMode mode,
                      int seconds, int runs) {
     ExportRequest request;
-    request.dataRoot = card.Root();
+    request.dataRoot = DataRootPath(card.Root());
     request.date = {2026, 12, 2};
     request.fromSecond = kStart;
     request.toSecond = kStart + seconds;
@@ -38,8 +38,8 @@ double ExportSeconds(const bench::ScratchDir& card, const bench::ScratchDir& out
     request.overwrite = true;
     return bench::BestSeconds(runs, [&] {
         const ExportResult result = ExportVideo(request, {});
-        if (result.error != ExportError::kNone)
-            std::fprintf(stderr, "export failed: %s\n", result.detail.c_str());
+        if (result.failure)
+            std::fprintf(stderr, "export failed: %s\n", result.failure->text.c_str());
     });
 }
 

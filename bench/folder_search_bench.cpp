@@ -38,7 +38,8 @@ void MakeClipNames(const std::string& videoFolder) {
 
 int main() {
     bench::ScratchDir card;
-    const std::string video = VideoFolder(card.Root());
+    const DataRootPath root(card.Root());
+    const std::string video = VideoFolder(root);
     ::mkdir(video.c_str(), 0755);
     MakeClipNames(video);
 
@@ -47,7 +48,7 @@ int main() {
         const FolderListing listing = FolderListing::Read(video);
         found = 0;
         for (int day = 1; day <= 31; ++day) {
-            found += listing.Match(PatternName(DayClipsPattern(card.Root(), 2024, 5, day))).size();
+            found += listing.Match(PatternName(DayClipsPattern(root, 2024, 5, day))).size();
         }
     });
     const double ls = bench::BestCommandSeconds(10, "ls -f " + bench::ShellQuote(video));

@@ -28,8 +28,9 @@ void WriteDayLog(const std::string& path) {
 
 int main() {
     bench::ScratchDir card;
-    ::mkdir(GpsFolder(card.Root()).c_str(), 0755);
-    const std::string log = GpsLogPath(card.Root(), 2024, 5, 1);
+    const DataRootPath root(card.Root());
+    ::mkdir(GpsFolder(root).c_str(), 0755);
+    const std::string log = GpsLogPath(root, 2024, 5, 1);
     WriteDayLog(log);
 
     GpsTable table;
@@ -37,8 +38,7 @@ int main() {
     double load = 1e9;
     double wc = 1e9;
     for (int round = 0; round < 20; ++round) {
-        load = std::min(load,
-                        bench::BestSeconds(1, [&] { table.LoadGpsLog(card.Root(), 2024, 5, 1); }));
+        load = std::min(load, bench::BestSeconds(1, [&] { table.LoadGpsLog(root, 2024, 5, 1); }));
         wc = std::min(wc, bench::BestCommandSeconds(1, "wc -l " + bench::ShellQuote(log)));
     }
     const GpsLoadReport& report = table.LastLoad();

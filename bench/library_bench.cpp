@@ -45,11 +45,11 @@ bool Run(const std::string& command) {
 // Four channels of 1080p recordings from the simulator, copied under later
 // starts until the card holds about 1 GB, and one clip the recorder left
 // unfinished, which the ingest repairs.
-bool MakeCard(const std::string& root) {
+bool MakeCard(const DataRootPath& root) {
     const std::string sim = std::string(TRAMLET_SIMCARD) + " -q --size 1920x1080 --noise --qp 20 ";
-    if (!Run(sim + "--channels 1234 --duration 5 --start 20240501-100000 " +
-             bench::ShellQuote(root)) ||
-        !Run(sim + "--duration 5 --unclosed --start 20240501-080000 " + bench::ShellQuote(root)))
+    const std::string quoted = bench::ShellQuote(root.Text());
+    if (!Run(sim + "--channels 1234 --duration 5 --start 20240501-100000 " + quoted) ||
+        !Run(sim + "--duration 5 --unclosed --start 20240501-080000 " + quoted))
         return false;
     std::uintmax_t bytes = 0;
     for (const auto& entry : fs::directory_iterator(VideoFolder(root)))
@@ -84,7 +84,7 @@ void DropFromCache(const std::string& folder) {
 bool BenchIngest() {
     bench::ScratchDir scratch;
     const std::string card = scratch.Root() + "card/";
-    if (!MakeCard(card))
+    if (!MakeCard(DataRootPath(card)))
         return false;
     const std::string library = bench::ShellQuote(scratch.Path() + "/library");
     const std::string copy = bench::ShellQuote(scratch.Path() + "/copy");
@@ -136,7 +136,7 @@ std::vector<std::pair<double, double>> MakeFleet(const std::string& folder) {
     std::mt19937 random(20240501);
     std::vector<std::pair<double, double>> places;
     for (int v = 0; v < kVehicles; ++v) {
-        const std::string root = folder + "/v" + std::to_string(v) + "/";
+        const DataRootPath root(folder + "/v" + std::to_string(v));
         fs::create_directories(VideoFolder(root));
         fs::create_directories(GpsFolder(root));
         for (int d = 1; d <= kDaysPerVehicle; ++d) {

@@ -24,16 +24,16 @@ constexpr int kCopies = 10;
 constexpr std::uintmax_t kTargetBytes = 500ull << 20;
 
 // One unclosed clip from the simulator in root's video folder, or nothing.
-fs::path SimulateClip(const std::string& root, const std::string& options) {
+fs::path SimulateClip(const DataRootPath& root, const std::string& options) {
     const std::string simulate = std::string(TRAMLET_SIMCARD) + " -q --unclosed --no-gps " +
-                                 options + " " + bench::ShellQuote(root);
+                                 options + " " + bench::ShellQuote(root.Text());
     if (std::system(simulate.c_str()) != 0)
         return {};
     return fs::directory_iterator(VideoFolder(root))->path();
 }
 
 // One clip from the simulator, copied until the set passes 500 MB.
-std::vector<fs::path> MakePristineSet(const std::string& root) {
+std::vector<fs::path> MakePristineSet(const DataRootPath& root) {
     const fs::path clip = SimulateClip(
         root, "--size 1920x1080 --noise --qp 18 --duration 20 --start 20240501-100000");
     if (clip.empty())
@@ -51,7 +51,7 @@ std::vector<fs::path> MakePristineSet(const std::string& root) {
 
 // Fresh unclosed copies for each timed run, flushed so that the repair's own
 // fsync does not pay for writing the copies back.
-void Refill(const std::vector<fs::path>& pristine, const std::string& workRoot) {
+void Refill(const std::vector<fs::path>& pristine, const DataRootPath& workRoot) {
     fs::remove_all(VideoFolder(workRoot));
     fs::create_directories(VideoFolder(workRoot));
     for (const fs::path& clip : pristine) {
@@ -62,7 +62,7 @@ void Refill(const std::vector<fs::path>& pristine, const std::string& workRoot) 
 
 // A clip of 3,000 small frames followed by 4 MB of 24-byte chunks whose data
 // begins with 'i', as the index a cut repair leaves would.
-fs::path MakeLookalikeClip(const std::string& root) {
+fs::path MakeLookalikeClip(const DataRootPath& root) {
     const fs::path clip =
         SimulateClip(root, "--size 160x96 --fps 30 --frames 3000 --start 20240501-110000");
     if (clip.empty())
@@ -76,7 +76,7 @@ fs::path MakeLookalikeClip(const std::string& root) {
 
 bool ReportLookalikes() {
     bench::ScratchDir pristine, work;
-    const fs::path clip = MakeLookalikeClip(pristine.Root());
+    const fs::path clip = MakeLookalikeClip(DataRootPath(pristine.Root()));
     if (clip.empty())
         return false;
     const fs::path copy = fs::path(work.Path()) / clip.filename();
@@ -95,7 +95,7 @@ bool ReportLookalikes() {
 
 int main() {
     bench::ScratchDir pristineCard, workCard, remuxed;
-    const std::vector<fs::path> pristine = MakePristineSet(pristineCard.Root());
+    const std::vector<fs::path> pristine = MakePristineSet(DataRootPath(pristineCard.Root()));
     if (pristine.empty()) {
         std::fprintf(stderr, "the recorder simulator failed\n");
         return 2;
@@ -107,14 +107,14 @@ int main() {
         files += " " + bench::ShellQuote(clip.string());
     }
 
+    const DataRootPath workRoot(workCard.Root());
     double repair = 1e9;
     size_t repaired = 0;
     for (int run = 0; run < 3; ++run) {
-        Refill(pristine, workCard.Root());
+        Refill(pristine, workRoot);
         repair = std::min(
             repair, bench::BestSeconds(1, [&] {
-                repaired =
-                    avifix::RunRepairPass(workCard.Root()).Count(avifix::ClipAction::Repaired);
+                repaired = avifix::RunRepairPass(workRoot).Count(avifix::ClipAction::Repaired);
             }));
     }
     const double cat = bench::BestCommandSeconds(3, "cat" + files + " >/dev/null");

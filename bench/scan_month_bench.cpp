@@ -50,7 +50,8 @@ int MakeClipNames(const std::string& videoFolder, int perDay, int days) {
 
 bool Measure(const std::string& what, int perDay, int days, double target) {
     bench::ScratchDir card;
-    const std::string video = VideoFolder(card.Root());
+    const DataRootPath root(card.Root());
+    const std::string video = VideoFolder(root);
     ::mkdir(video.c_str(), 0755);
     const int clips = MakeClipNames(video, perDay, days);
 
@@ -58,7 +59,7 @@ bool Measure(const std::string& what, int perDay, int days, double target) {
     DayCatalogue catalogue;
     const double scan = bench::BestSeconds(10, [&] {
         catalogue.SetSelectedDate({});
-        catalogue.ScanMonth(card.Root(), calendar, false);
+        catalogue.ScanMonth(root, calendar, false);
     });
     const double ls = bench::BestCommandSeconds(10, "ls -f " + bench::ShellQuote(video));
     std::printf("%s: %d clip names, %zu recordings on the selected day\n", what.c_str(), clips,

@@ -8,8 +8,8 @@
 
 namespace tramlet {
 
-int ReadCardVersion(std::string_view dataRoot) {
-    std::ifstream file(std::string(dataRoot) + ".version");
+int ReadCardVersion(const DataRootPath& dataRoot) {
+    std::ifstream file(dataRoot.Below(".version"));
     std::string head(64, '\0');
     file.read(head.data(), static_cast<std::streamsize>(head.size() - 1));
     head.resize(static_cast<size_t>(file.gcount()));

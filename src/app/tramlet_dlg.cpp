@@ -207,7 +207,7 @@ void CTramletDlg::ViewFromTrack(const std::string& stamp) {
 
 // The repair window's own event loop delivers clicks and card arrivals while
 // it runs, so it never runs inside a call of the session's.
-void CTramletDlg::RequestRepair(const std::string& dataRoot) {
+void CTramletDlg::RequestRepair(const DataRootPath& dataRoot) {
     if (!m_initialised) {
         m_startRepair = dataRoot;
         return;
@@ -216,7 +216,7 @@ void CTramletDlg::RequestRepair(const std::string& dataRoot) {
         this, [this, dataRoot] { RunRepair(dataRoot); }, Qt::QueuedConnection);
 }
 
-void CTramletDlg::RunRepair(const std::string& dataRoot) {
+void CTramletDlg::RunRepair(const DataRootPath& dataRoot) {
     if (m_repair)
         m_repair(dataRoot);
     Do([this] { m_session.OnRepairFinished(); });

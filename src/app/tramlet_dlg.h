@@ -13,6 +13,7 @@
 
 #include "app/main_window_controls.h"
 #include "backup/backup_hand_over.h"
+#include "common/data_root_path.h"
 #include "map/map_page_host.h"
 #include "session/session_host.h"
 #include "session/viewing_session.h"
@@ -38,7 +39,7 @@ class CTramletDlg : public QDialog, public MapPageHost, public SessionHost {
 
   public:
     // Runs the repair pass over a data root in its own modal window.
-    using RepairRunner = std::function<void(const std::string& dataRoot)>;
+    using RepairRunner = std::function<void(const DataRootPath& dataRoot)>;
     using PlayerFactory =
         std::function<std::unique_ptr<Player>(int channelIndex, std::function<void()> notify)>;
 
@@ -76,7 +77,7 @@ class CTramletDlg : public QDialog, public MapPageHost, public SessionHost {
     bool IsPlaying() const { return m_session.Recording().IsPlaying(); }
     bool IsZoomed() const { return m_session.Recording().IsSingleView(); }
     int SelectedChannel() const { return m_session.Recording().SelectedChannel(); }
-    const std::string& DataRoot() const { return m_session.DataRoot(); }
+    const DataRootPath& DataRoot() const { return m_session.DataRoot(); }
     const DayCatalogue& Catalogue() const { return m_session.Catalogue(); }
     const PageMessages& Messages() const { return m_session.Messages(); }
     const LayoutTable& Layout() const { return m_session.Recording().Layout(); }
@@ -90,7 +91,7 @@ class CTramletDlg : public QDialog, public MapPageHost, public SessionHost {
     const GpsTable& DayFixes() const override { return m_session.Gps(); }
 
     // What the session asks of the window.
-    void RequestRepair(const std::string& dataRoot) override;
+    void RequestRepair(const DataRootPath& dataRoot) override;
     void ReloadMapPage() override;
     void ReportError(const std::string& text) override;
     void Log(const std::string& text) override;
@@ -128,7 +129,7 @@ class CTramletDlg : public QDialog, public MapPageHost, public SessionHost {
     void OnEscape();
     void PlaceControls();
     void FitOnScreen();
-    void RunRepair(const std::string& dataRoot);
+    void RunRepair(const DataRootPath& dataRoot);
     void DrawMarkBars(QPainter& painter);
     // A point of the window in the video area's own pixels, if it is there.
     std::optional<QPoint> InVideoArea(const QPointF& point) const;
@@ -139,7 +140,7 @@ class CTramletDlg : public QDialog, public MapPageHost, public SessionHost {
     std::function<void(const QString&)> m_reportError;
     ViewingSession m_session;
     bool m_initialised = false;
-    std::string m_startRepair;  // asked for before the window was set up
+    DataRootPath m_startRepair;  // asked for before the window was set up
 
     QIcon m_hIcon;
     bool m_placed = false;  // centred, or put where it was last time

@@ -67,7 +67,7 @@ void CAviFix::showEvent(QShowEvent* event) {
 }
 
 void CAviFix::OnTimer() {
-    const std::string root = m_dataRoot;
+    const DataRootPath root = m_dataRoot;
     // Closing the window meanwhile must not abandon a clip half rewritten:
     // the pass takes no cancel, and the window waits for it.
     StartWork([this, root] {
@@ -118,7 +118,7 @@ void CAviFix::ShowFailures() {
     close->setFocus();
 }
 
-void RunRepairWindow(const std::string& dataRoot) {
+void RunRepairWindow(const DataRootPath& dataRoot) {
     CAviFix repair;
     repair.m_dataRoot = dataRoot;
     repair.exec();

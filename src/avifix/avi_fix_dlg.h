@@ -2,9 +2,8 @@
 
 #include <QTimer>
 
-#include <string>
-
 #include "avifix/repair_pass.h"
+#include "common/data_root_path.h"
 #include "res/worker_dialog.h"
 
 class QLabel;
@@ -23,7 +22,7 @@ class CAviFix : public WorkerDialog {
     explicit CAviFix(QWidget* parent = nullptr);
     ~CAviFix() override;
 
-    std::string m_dataRoot;
+    DataRootPath m_dataRoot;
 
     // What the pass did; complete once the window has closed.
     const avifix::PassReport& Report() const { return m_report; }
@@ -49,6 +48,6 @@ class CAviFix : public WorkerDialog {
 };
 
 // Runs the repair window modally over a data root.
-void RunRepairWindow(const std::string& dataRoot);
+void RunRepairWindow(const DataRootPath& dataRoot);
 
 }  // namespace tramlet

@@ -399,13 +399,12 @@ size_t PassReport::Count(ClipAction action) const {
         files.begin(), files.end(), [action](const ClipReport& r) { return r.action == action; }));
 }
 
-ClipReport RepairClip(std::string_view root, std::string_view name, const RepairOptions& options,
+ClipReport RepairClip(const DataRootPath& root, std::string_view name, const RepairOptions& options,
                       const PercentCallback& filePercent) {
-    const std::string rootText(root);
-    const std::string folder = VideoFolder(rootText) + "/";
-    NewPathFn newPathOf = [&rootText](const ClipName& c, int duration) {
-        return RepairedClipPath(rootText, c.year, c.month, c.day, c.hour, c.minute, c.second,
-                                c.channel, duration);
+    const std::string folder = VideoFolder(root) + "/";
+    NewPathFn newPathOf = [&root](const ClipName& c, int duration) {
+        return RepairedClipPath(root, c.year, c.month, c.day, c.hour, c.minute, c.second, c.channel,
+                                duration);
     };
     return RepairOne(FileSystemOf(options), folder, std::string(name), newPathOf, options,
                      filePercent);
@@ -422,10 +421,10 @@ ClipReport RepairClipAt(const std::string& path, const RepairOptions& options,
     return RepairOne(FileSystemOf(options), folder, NameOf(path), newPathOf, options, filePercent);
 }
 
-PassReport RunRepairPass(std::string_view root, const RepairOptions& options,
+PassReport RunRepairPass(const DataRootPath& root, const RepairOptions& options,
                          const RepairCallbacks& callbacks) {
     ClipFileSystem& fs = FileSystemOf(options);
-    const std::string folder = VideoFolder(std::string(root));
+    const std::string folder = VideoFolder(root);
     const std::optional<FolderId> card = fs.IdentifyFolder(folder);
     std::vector<std::string> names = fs.FindFiles(AllClipsPattern(root));
     std::sort(names.begin(), names.end());

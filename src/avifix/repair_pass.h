@@ -10,6 +10,7 @@
 
 #include "avifix/clip_io.h"
 #include "avifix/index_rebuild.h"
+#include "common/data_root_path.h"
 #include "common/failure.h"
 
 // The AVI repair pass, as core code that the repair window, the
@@ -121,9 +122,9 @@ struct PassReport {
     bool AllFine() const { return Count(ClipAction::Failed) == 0 && !cardRemoved; }
 };
 
-// Repairs the clip `name` in root's video folder (root ends in '/'); the
-// report's handlerResult is the window's 1/0 result for it.
-ClipReport RepairClip(std::string_view root, std::string_view name,
+// Repairs the clip `name` in root's video folder; the report's handlerResult
+// is the window's 1/0 result for it.
+ClipReport RepairClip(const DataRootPath& root, std::string_view name,
                       const RepairOptions& options = {}, const PercentCallback& filePercent = {});
 
 // The same for a clip at any path; it is renamed within its own folder.
@@ -134,7 +135,7 @@ ClipReport RepairClipAt(const std::string& path, const RepairOptions& options = 
 // name order. A missing or empty video folder makes an empty pass. When the
 // video folder stops being the one the pass began in (the card was pulled or
 // swapped), the pass stops after the file at hand.
-PassReport RunRepairPass(std::string_view root, const RepairOptions& options = {},
+PassReport RunRepairPass(const DataRootPath& root, const RepairOptions& options = {},
                          const RepairCallbacks& callbacks = {});
 
 // The same over named files, one by one.

@@ -78,11 +78,14 @@ std::optional<GpxRequest> DayLogRequest(const BackupItem& item) {
     const std::string& relative = item.relativeDestination;
     if (std::sscanf(relative.c_str(), "gps/%4d%2d%2d.gps", &date.year, &date.month, &date.day) !=
             3 ||
-        GpsLogPath("", date.year, date.month, date.day) != relative ||
+        RelativeGpsLogPath(date.year, date.month, date.day) != relative ||
         !item.source.ends_with(relative)) {
         return std::nullopt;
     }
-    request.dataRoot = item.source.substr(0, item.source.size() - relative.size());
+    // The root's text is in front of the relative path; the "." of a plan made
+    // with no root stays no root.
+    const std::string_view root(item.source.data(), item.source.size() - relative.size());
+    request.dataRoot = root == DataRootPath().Text() ? DataRootPath() : DataRootPath(root);
     return request;
 }
 
@@ -305,9 +308,10 @@ bool LiesWithinFolder(const std::string& path, const std::string& folder) {
     }
 }
 
-bool WouldCopyOntoDataRoot(const std::string& backupDir, const std::string& dataRoot) {
+bool WouldCopyOntoDataRoot(const std::string& backupDir, const DataRootPath& dataRoot) {
     const std::string backup = WithSlash(backupDir);
-    const std::string root = WithSlash(dataRoot);
+    // No root, ".", is compared as the working folder, as it always was.
+    const std::string root = WithSlash(dataRoot.Text());
     return IsSameFolder(backup, root) || IsSameFolder(backup + "video", root + "video") ||
            IsSameFolder(backup + "gps", root + "gps");
 }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "backup/backup_plan.h"
+#include "common/data_root_path.h"
 #include "common/failure.h"
 
 namespace tramlet {
@@ -106,6 +107,6 @@ bool LiesWithinFolder(const std::string& path, const std::string& folder);
 
 // True when a backup into `backupDir` would write into the data root's own
 // video or gps folder: the same folder, or links that lead there.
-bool WouldCopyOntoDataRoot(const std::string& backupDir, const std::string& dataRoot);
+bool WouldCopyOntoDataRoot(const std::string& backupDir, const DataRootPath& dataRoot);
 
 }  // namespace tramlet

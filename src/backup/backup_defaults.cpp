@@ -29,8 +29,8 @@ std::string DefaultBackupDir() {
     return QDir(videos).filePath("Tramlet").toStdString() + '/';
 }
 
-std::string OfferedBackupDir(const std::string& remembered, const std::string& dataRoot) {
-    if (remembered.empty() || LiesWithinFolder(remembered, dataRoot))
+std::string OfferedBackupDir(const std::string& remembered, const DataRootPath& dataRoot) {
+    if (remembered.empty() || LiesWithinFolder(remembered, dataRoot.Text()))
         return DefaultBackupDir();
     return remembered;
 }

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "common/data_root_path.h"
+
 namespace tramlet {
 
 // Where backups go until the user picks a folder: "Tramlet" in the user's
@@ -15,7 +17,7 @@ std::string DefaultBackupDir();
 // The folder the dialog offers: the remembered one, unless there is none or
 // it lies on the card being backed up (a backup there protects nothing and
 // is refused anyway); then the default.
-std::string OfferedBackupDir(const std::string& remembered, const std::string& dataRoot);
+std::string OfferedBackupDir(const std::string& remembered, const DataRootPath& dataRoot);
 
 struct BackupPeriod {
     QDateTime start;

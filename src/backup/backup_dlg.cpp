@@ -71,7 +71,7 @@ bool HasClip(const std::vector<BackupItem>& plan) {
 }
 
 // The length of the recording that starts at that second: its longest clip.
-int RecordingLength(const std::string& root, const CalendarDate& date, int h, int m, int s) {
+int RecordingLength(const DataRootPath& root, const CalendarDate& date, int h, int m, int s) {
     int length = 0;
     for (const std::string& name :
          FindFiles(RecordingClipsPattern(root, date.year, date.month, date.day, h, m, s))) {
@@ -218,10 +218,6 @@ void CBackup::OfferPeriod(const QDate& viewedDay) {
 
 // The open recording's channels, or those of the period's day.
 void CBackup::OfferChannels() {
-    if (m_dataRoot.empty()) {
-        m_export->SetAvailableChannels({true, true, true, true});
-        return;
-    }
     const QDate day = m_startDate->date();
     m_export->SetAvailableChannels(
         ChannelsFound(m_radioCurrent->isChecked() && m_recordingOpen

@@ -9,6 +9,7 @@
 
 #include "backup/backup_copier.h"
 #include "backup/backup_plan.h"
+#include "common/data_root_path.h"
 
 class QDateEdit;
 class QLabel;
@@ -42,7 +43,7 @@ class CBackup : public QDialog {
     void TakeOver(const BackupHandOver& handOver);
 
     // Handed over by the main window before the dialog runs.
-    std::string m_dataRoot;
+    DataRootPath m_dataRoot;
     int m_year = 0;
     int m_month = 0;
     int m_day = 0;

@@ -1,8 +1,7 @@
 #pragma once
 
-#include <string>
-
 #include "catalogue/calendar_date.h"
+#include "common/data_root_path.h"
 
 namespace tramlet {
 
@@ -14,7 +13,7 @@ struct BackupHandOver {
     int clipHour = 0;
     int clipMinute = 0;
     int clipSecond = 0;
-    std::string dataRoot;
+    DataRootPath dataRoot;
 };
 
 }  // namespace tramlet

@@ -13,30 +13,30 @@ namespace {
 // Adds the day's GPS log the first time the day comes up.
 class PlanBuilder {
   public:
-    explicit PlanBuilder(std::string_view dataRoot) : root_(dataRoot) {}
+    explicit PlanBuilder(const DataRootPath& dataRoot) : root_(dataRoot) {}
 
     void AddDayLog(int year, int month, int day) {
         if (!days_.insert(year * 10000 + month * 100 + day).second)
             return;
         items_.push_back(
-            {GpsLogPath(root_, year, month, day), GpsLogPath("", year, month, day), true});
+            {GpsLogPath(root_, year, month, day), RelativeGpsLogPath(year, month, day), true});
     }
 
     void AddClip(const std::string& fileName) {
-        items_.push_back({ClipPath(root_, fileName), ClipPath("", fileName), false});
+        items_.push_back({ClipPath(root_, fileName), RelativeClipPath(fileName), false});
     }
 
     std::vector<BackupItem> Take() { return std::move(items_); }
 
   private:
-    std::string root_;
+    DataRootPath root_;
     std::set<int> days_;
     std::vector<BackupItem> items_;
 };
 
 }  // namespace
 
-std::vector<BackupItem> PlanCurrentRecording(std::string_view dataRoot, int year, int month,
+std::vector<BackupItem> PlanCurrentRecording(const DataRootPath& dataRoot, int year, int month,
                                              int day, int hour, int minute, int second) {
     PlanBuilder plan(dataRoot);
     plan.AddDayLog(year, month, day);
@@ -47,7 +47,7 @@ std::vector<BackupItem> PlanCurrentRecording(std::string_view dataRoot, int year
     return plan.Take();
 }
 
-std::vector<BackupItem> PlanPeriod(std::string_view dataRoot, std::int64_t start,
+std::vector<BackupItem> PlanPeriod(const DataRootPath& dataRoot, std::int64_t start,
                                    std::int64_t end) {
     PlanBuilder plan(dataRoot);
     for (const std::string& name : FindFiles(AllClipsByShapePattern(dataRoot))) {

@@ -2,8 +2,9 @@
 
 #include <cstdint>
 #include <string>
-#include <string_view>
 #include <vector>
+
+#include "common/data_root_path.h"
 
 namespace tramlet {
 
@@ -17,13 +18,14 @@ struct BackupItem {
 
 // The day's GPS log, then every channel of the recording that starts at the
 // given date and time.
-std::vector<BackupItem> PlanCurrentRecording(std::string_view dataRoot, int year, int month,
+std::vector<BackupItem> PlanCurrentRecording(const DataRootPath& dataRoot, int year, int month,
                                              int day, int hour, int minute, int second);
 
 // Every clip whose start or end lies within [start, end] (seconds since 1970,
 // both bounds inclusive), each day's GPS log before that day's first clip.
 // Names that are not clips, or whose fields are not a valid date and time,
 // are skipped.
-std::vector<BackupItem> PlanPeriod(std::string_view dataRoot, std::int64_t start, std::int64_t end);
+std::vector<BackupItem> PlanPeriod(const DataRootPath& dataRoot, std::int64_t start,
+                                   std::int64_t end);
 
 }  // namespace tramlet

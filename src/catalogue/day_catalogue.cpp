@@ -25,7 +25,7 @@ bool IsListable(const ClipName& clip) {
 
 // What a day's clips are named like, whatever folder holds them.
 std::string DayClipsName(int year, int month, int day) {
-    return std::string(PatternName(DayClipsPattern("", year, month, day)));
+    return std::string(PatternName(DayClipsPattern(DataRootPath(), year, month, day)));
 }
 
 using MonthNames = std::array<std::vector<std::string>, kMaxDayOfMonth + 1>;
@@ -68,7 +68,7 @@ void DayCatalogue::AddClipNamed(const std::string& name, const CalendarDate* onl
         MarkHours(*record, hourMarks_);
 }
 
-MonthScanResult DayCatalogue::ScanMonth(std::string_view dataRoot, CalendarPort& calendar,
+MonthScanResult DayCatalogue::ScanMonth(const DataRootPath& dataRoot, CalendarPort& calendar,
                                         bool autoSelect) {
     return ScanMonth(ReadVideoFolder(dataRoot), calendar, autoSelect);
 }
@@ -115,7 +115,7 @@ MonthScanResult DayCatalogue::ScanMonth(const FolderListing& video, CalendarPort
     return result;
 }
 
-void DayCatalogue::SelectDay(std::string_view dataRoot, const CalendarDate& date) {
+void DayCatalogue::SelectDay(const DataRootPath& dataRoot, const CalendarDate& date) {
     SelectDay(ReadVideoFolder(dataRoot), date);
 }
 
@@ -130,7 +130,7 @@ void DayCatalogue::MarkMinutesAndSeconds(int hour, int minute, int second) {
     tramlet::MarkMinutesAndSeconds(dayList_, hour, minute, second, minuteMarks_, secondMarks_);
 }
 
-FolderListing ReadVideoFolder(std::string_view dataRoot) {
+FolderListing ReadVideoFolder(const DataRootPath& dataRoot) {
     return FolderListing::Read(VideoFolder(dataRoot));
 }
 

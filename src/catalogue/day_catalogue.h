@@ -2,13 +2,13 @@
 
 #include <optional>
 #include <string>
-#include <string_view>
 
 #include "catalogue/calendar_date.h"
 #include "catalogue/calendar_port.h"
 #include "catalogue/day_list.h"
 #include "catalogue/day_marks.h"
 #include "catalogue/folder_listing.h"
+#include "common/data_root_path.h"
 
 namespace tramlet {
 
@@ -40,10 +40,11 @@ class DayCatalogue {
     // Re-marks the month of the calendar's selection and lists the selected
     // day. With autoSelect the calendar moves to the month's first day that
     // has clips. Does nothing while the selection equals the selected date.
-    MonthScanResult ScanMonth(std::string_view dataRoot, CalendarPort& calendar, bool autoSelect);
+    MonthScanResult ScanMonth(const DataRootPath& dataRoot, CalendarPort& calendar,
+                              bool autoSelect);
     MonthScanResult ScanMonth(const FolderListing& video, CalendarPort& calendar, bool autoSelect);
     // Lists the recordings of `date` afresh; leaves the selected date alone.
-    void SelectDay(std::string_view dataRoot, const CalendarDate& date);
+    void SelectDay(const DataRootPath& dataRoot, const CalendarDate& date);
     void SelectDay(const FolderListing& video, const CalendarDate& date);
     // Minute and second marks around the chosen moment.
     void MarkMinutesAndSeconds(int hour, int minute, int second);
@@ -60,7 +61,7 @@ class DayCatalogue {
 };
 
 // The data root's video folder, for the questions of one user action.
-FolderListing ReadVideoFolder(std::string_view dataRoot);
+FolderListing ReadVideoFolder(const DataRootPath& dataRoot);
 
 // The day of the newest listable clip of a video folder, if it holds any.
 std::optional<CalendarDate> NewestClipDay(const FolderListing& video);

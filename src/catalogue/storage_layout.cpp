@@ -19,63 +19,68 @@ namespace {
     return out;
 }
 
-std::string Root(std::string_view root) {
-    return std::string(root);
-}
-
 }  // namespace
 
-std::string AllClipsPattern(std::string_view root) {
-    return Root(root) + "video/*.avi";
+std::string AllClipsPattern(const DataRootPath& root) {
+    return root.Below("video/*.avi");
 }
 
-std::string AllClipsByShapePattern(std::string_view root) {
-    return Root(root) + "video/*-*-*-*.avi";
+std::string AllClipsByShapePattern(const DataRootPath& root) {
+    return root.Below("video/*-*-*-*.avi");
 }
 
-std::string DayClipsPattern(std::string_view root, int year, int month, int day) {
-    return Root(root) + Format("video/%04d%02d%02d-*-*-*.avi", year, month, day);
+std::string DayClipsPattern(const DataRootPath& root, int year, int month, int day) {
+    return root.Below(Format("video/%04d%02d%02d-*-*-*.avi", year, month, day));
 }
 
-std::string RecordingClipsPattern(std::string_view root, int year, int month, int day, int hour,
+std::string RecordingClipsPattern(const DataRootPath& root, int year, int month, int day, int hour,
                                   int minute, int second) {
-    return Root(root) + "video/" + StartStamp(year, month, day, hour, minute, second) + "-*-*.avi";
+    return root.Below("video/" + StartStamp(year, month, day, hour, minute, second) + "-*-*.avi");
 }
 
-std::string ChannelClipByStampPattern(std::string_view root, std::string_view stamp, int channel) {
-    return Root(root) + "video/" + std::string(stamp) + Format("-%d-*.avi", channel);
+std::string ChannelClipByStampPattern(const DataRootPath& root, std::string_view stamp,
+                                      int channel) {
+    return root.Below("video/" + std::string(stamp) + Format("-%d-*.avi", channel));
 }
 
-std::string ChannelClipPattern(std::string_view root, int year, int month, int day, int hour,
+std::string ChannelClipPattern(const DataRootPath& root, int year, int month, int day, int hour,
                                int minute, int second, int channel) {
     return ChannelClipByStampPattern(root, StartStamp(year, month, day, hour, minute, second),
                                      channel);
 }
 
-std::string ClipPath(std::string_view root, std::string_view fileName) {
-    return Root(root) + "video/" + std::string(fileName);
+std::string ClipPath(const DataRootPath& root, std::string_view fileName) {
+    return root.Below(RelativeClipPath(fileName));
 }
 
-std::string RepairedClipPath(std::string_view root, int year, int month, int day, int hour,
+std::string RepairedClipPath(const DataRootPath& root, int year, int month, int day, int hour,
                              int minute, int second, int channel, int duration) {
-    return Root(root) + "video/" + StartStamp(year, month, day, hour, minute, second) +
-           Format("-%d-%d.avi", channel, duration);
+    return root.Below("video/" + StartStamp(year, month, day, hour, minute, second) +
+                      Format("-%d-%d.avi", channel, duration));
 }
 
-std::string GpsLogPath(std::string_view root, int year, int month, int day) {
-    return Root(root) + Format("gps/%04d%02d%02d.gps", year, month, day);
+std::string GpsLogPath(const DataRootPath& root, int year, int month, int day) {
+    return root.Below(RelativeGpsLogPath(year, month, day));
 }
 
-std::string VideoFolder(std::string_view root) {
-    return Root(root) + "video";
+std::string VideoFolder(const DataRootPath& root) {
+    return root.Below("video");
 }
 
-std::string GpsFolder(std::string_view root) {
-    return Root(root) + "gps";
+std::string GpsFolder(const DataRootPath& root) {
+    return root.Below("gps");
 }
 
 std::string StartStamp(int year, int month, int day, int hour, int minute, int second) {
     return Format("%04d%02d%02d-%02d%02d%02d", year, month, day, hour, minute, second);
+}
+
+std::string RelativeClipPath(std::string_view fileName) {
+    return "video/" + std::string(fileName);
+}
+
+std::string RelativeGpsLogPath(int year, int month, int day) {
+    return Format("gps/%04d%02d%02d.gps", year, month, day);
 }
 
 }  // namespace tramlet

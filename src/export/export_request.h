@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "catalogue/calendar_date.h"
+#include "common/data_root_path.h"
 #include "common/failure.h"
 
 namespace tramlet::exporter {
@@ -19,7 +20,7 @@ enum class ExportMode {
 };
 
 struct ExportRequest {
-    std::string dataRoot;  // ends in '/'
+    DataRootPath dataRoot;
     CalendarDate date;
     int fromSecond = 0;  // seconds of the day: the span is [from, to)
     int toSecond = 0;

@@ -236,7 +236,7 @@ GpsLoadReport GpsTable::LoadGpsText(std::string_view text) {
     return lastLoad_;
 }
 
-GpsLoadReport GpsTable::LoadGpsLog(std::string_view dataRoot, int year, int month, int day) {
+GpsLoadReport GpsTable::LoadGpsLog(const DataRootPath& dataRoot, int year, int month, int day) {
     ClearGpsTable();
     const std::string path = GpsLogPath(dataRoot, year, month, day);
     std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/data_root_path.h"
 #include "common/failure.h"
 
 namespace tramlet {
@@ -55,7 +56,7 @@ class GpsTable {
     void ClearGpsTable();
     // A missing or unreadable log leaves the table empty, and the report
     // says why; a read error later keeps what was read before it.
-    GpsLoadReport LoadGpsLog(std::string_view dataRoot, int year, int month, int day);
+    GpsLoadReport LoadGpsLog(const DataRootPath& dataRoot, int year, int month, int day);
     // Reads log text already in memory, as LoadGpsLog reads a file.
     GpsLoadReport LoadGpsText(std::string_view text);
     // What the last load found.

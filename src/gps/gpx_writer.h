@@ -4,6 +4,7 @@
 #include <string>
 
 #include "catalogue/calendar_date.h"
+#include "common/data_root_path.h"
 #include "common/failure.h"
 
 namespace tramlet {
@@ -11,7 +12,7 @@ namespace tramlet {
 // What to put in a GPX file: the fixes of one day's recordings, as seen on
 // the recorder's (local) clock.
 struct GpxRequest {
-    std::string dataRoot;  // ends in '/'
+    DataRootPath dataRoot;
     CalendarDate date;
     int fromSecond = 0;  // the seconds of the day [fromSecond, toSecond)
     int toSecond = 86400;

@@ -41,9 +41,9 @@ std::string ProbeUuid(const std::string& device) {
 
 }  // namespace
 
-CardIdentity IdentifyCard(const std::string& dataRoot, const std::vector<MountedVolume>& volumes,
+CardIdentity IdentifyCard(const DataRootPath& dataRoot, const std::vector<MountedVolume>& volumes,
                           const std::map<std::string, std::string>& uuids) {
-    const std::string path = Canonical(dataRoot);
+    const std::string path = Canonical(dataRoot.Text());
     const MountedVolume* volume = VolumeHolding(path, volumes);
     if (!volume)
         return {"path:" + path, ""};
@@ -60,7 +60,7 @@ CardIdentity IdentifyCard(const std::string& dataRoot, const std::vector<Mounted
     return {"uuid:" + uuid + ":" + within, ""};
 }
 
-CardIdentity IdentifyCard(const std::string& dataRoot) {
+CardIdentity IdentifyCard(const DataRootPath& dataRoot) {
     return IdentifyCard(dataRoot, ReadMountedVolumes(), ReadVolumeLabels("/dev/disk/by-uuid"));
 }
 

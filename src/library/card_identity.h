@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "common/data_root_path.h"
 #include "platform/mounted_volume.h"
 
 namespace tramlet::library {
@@ -22,10 +23,10 @@ struct CardIdentity {
 // `volumes`: the mounted volumes (mount_table.h); `uuids`: device ->
 // file system UUID where known (/dev/disk/by-uuid). A device missing from
 // `uuids` is asked itself.
-CardIdentity IdentifyCard(const std::string& dataRoot, const std::vector<MountedVolume>& volumes,
+CardIdentity IdentifyCard(const DataRootPath& dataRoot, const std::vector<MountedVolume>& volumes,
                           const std::map<std::string, std::string>& uuids);
 
 // The same for the volumes mounted now.
-CardIdentity IdentifyCard(const std::string& dataRoot);
+CardIdentity IdentifyCard(const DataRootPath& dataRoot);
 
 }  // namespace tramlet::library

@@ -21,7 +21,6 @@
 #include "library/gps_fixes.h"
 #include "library/library_layout.h"
 #include "library/staging_area.h"
-#include "platform/data_root.h"
 
 namespace tramlet::library {
 namespace {
@@ -37,7 +36,7 @@ struct CardFile {
 
 // The day logs first, so that the places are searchable early, then the
 // clips, each in name order. Names that are no clip or log are not ours.
-std::vector<CardFile> ListCard(const std::string& root) {
+std::vector<CardFile> ListCard(const DataRootPath& root) {
     std::vector<CardFile> files;
     std::vector<std::string> logs = FindFiles(GpsFolder(root) + "/*.gps");
     std::sort(logs.begin(), logs.end());
@@ -125,7 +124,7 @@ StagedClip RepairStaged(const std::string& staged, const CopyOutcome& copy) {
 class CardIngest {
   public:
     CardIngest(LibraryIndex& index, const IngestRequest& request, IngestReport& report)
-        : index_(index), request_(request), report_(report), root_(AsDataRoot(request.dataRoot)) {}
+        : index_(index), request_(request), report_(report), root_(request.dataRoot) {}
 
     void Run();
 
@@ -154,7 +153,7 @@ class CardIngest {
     LibraryIndex& index_;
     const IngestRequest& request_;
     IngestReport& report_;
-    std::string root_;
+    DataRootPath root_;
     std::string vehicleRoot_;
     std::unique_ptr<StagingArea> staging_;
     std::unique_ptr<FilePlacer> placer_;
@@ -172,7 +171,7 @@ void CardIngest::Run() {
     progress_.filesTotal = files.size();
     for (const CardFile& file : files) {
         struct stat st {};
-        if (::stat((root_ + file.name).c_str(), &st) == 0)
+        if (::stat(root_.Below(file.name).c_str(), &st) == 0)
             progress_.bytesTotal += static_cast<std::uint64_t>(st.st_size);
     }
     for (const CardFile& file : files) {
@@ -188,7 +187,7 @@ bool CardIngest::Prepare() {
     std::error_code ignored;
     if (!std::filesystem::is_directory(VideoFolder(root_), ignored) &&
         !std::filesystem::is_directory(GpsFolder(root_), ignored)) {
-        report_.error = "no video or gps folder below " + root_ + ": not a card";
+        report_.error = "no video or gps folder below " + root_.Text() + ": not a card";
         report_.badRequest = true;
         return false;
     }
@@ -242,7 +241,7 @@ void CardIngest::BlockDone(std::uint64_t bytes) {
 }
 
 void CardIngest::IngestFile(const CardFile& file) {
-    const SourceFile source(root_ + file.name);
+    const SourceFile source(root_.Below(file.name));
     fileStart_ = progress_.bytesDone;
     fileSize_ = source.Fd() < 0 ? 0 : static_cast<std::uint64_t>(source.Stat().st_size);
     progress_.currentFile = file.name;
@@ -311,7 +310,7 @@ void CardIngest::RecordFile(const std::string& path, std::uint64_t size, const s
 }
 
 void CardIngest::IngestClip(const CardFile& file, const SourceFile& source, IngestedFile& result) {
-    const std::string cardPath = root_ + file.name;
+    const std::string cardPath = root_.Below(file.name);
     const auto cardHash = [&] {
         return HashFile(cardPath, [this](std::uint64_t n) { BlockDone(n); }).value_or("");
     };

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "common/data_root_path.h"
 #include "library/card_identity.h"
 #include "library/library_index.h"
 
@@ -55,7 +56,7 @@ struct IngestReport {
 };
 
 struct IngestRequest {
-    std::string dataRoot;
+    DataRootPath dataRoot;
     std::string library;
     // Empty: the name remembered for the card, else the card's volume label.
     std::string vehicle;

@@ -22,7 +22,7 @@ std::optional<CalendarDate> GpsLogDate(std::string_view name) {
     const std::string text(name);
     if (std::sscanf(text.c_str(), "%4d%2d%2d", &date.year, &date.month, &date.day) != 3)
         return std::nullopt;
-    if (GpsLogPath("", date.year, date.month, date.day) != "gps/" + text ||
+    if (RelativeGpsLogPath(date.year, date.month, date.day) != "gps/" + text ||
         !IsValidDate(date.year, date.month, date.day))
         return std::nullopt;
     return date;

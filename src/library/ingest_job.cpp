@@ -39,7 +39,7 @@ QString Summary(const IngestReport& report) {
 
 }  // namespace
 
-IngestJob::IngestJob(LibrarySettings library, std::string dataRoot, std::string vehicle,
+IngestJob::IngestJob(LibrarySettings library, DataRootPath dataRoot, std::string vehicle,
                      QObject* parent)
     : QObject(parent),
       library_(std::move(library)),
@@ -84,7 +84,7 @@ void IngestJob::Run() {
     emit Finished(report.error.empty() && !report.cancelled && report.AllFine(), Summary(report));
 }
 
-std::string VehicleForCard(const LibrarySettings& library, const std::string& dataRoot) {
+std::string VehicleForCard(const LibrarySettings& library, const DataRootPath& dataRoot) {
     const CardIdentity card = IdentifyCard(dataRoot);
     try {
         if (const std::unique_ptr<LibraryIndex> index =

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <memory>
 
+#include "common/data_root_path.h"
 #include "library/card_ingest.h"
 #include "library/library_settings.h"
 
@@ -19,7 +20,7 @@ class IngestJob : public QObject {
     Q_OBJECT
 
   public:
-    IngestJob(LibrarySettings library, std::string dataRoot, std::string vehicle,
+    IngestJob(LibrarySettings library, DataRootPath dataRoot, std::string vehicle,
               QObject* parent = nullptr);
     ~IngestJob() override;
 
@@ -39,7 +40,7 @@ class IngestJob : public QObject {
     void Run();
 
     LibrarySettings library_;
-    std::string dataRoot_;
+    DataRootPath dataRoot_;
     std::string vehicle_;
     std::atomic<bool> cancel_{false};
     std::unique_ptr<QThread> thread_;
@@ -47,6 +48,6 @@ class IngestJob : public QObject {
 
 // The vehicle the library remembers for the card at the data root, else the
 // card's volume label; empty when neither can be had.
-std::string VehicleForCard(const LibrarySettings& library, const std::string& dataRoot);
+std::string VehicleForCard(const LibrarySettings& library, const DataRootPath& dataRoot);
 
 }  // namespace tramlet::library

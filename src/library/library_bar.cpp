@@ -49,7 +49,7 @@ bool LibraryBar::Busy() const {
     return job_ && job_->Running();
 }
 
-void LibraryBar::OfferCard(const std::string& dataRoot) {
+void LibraryBar::OfferCard(const DataRootPath& dataRoot) {
     if (Busy() || dataRoot == offered_)
         return;
     offered_ = dataRoot;

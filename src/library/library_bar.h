@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "common/data_root_path.h"
 #include "library/library_settings.h"
 
 class QLabel;
@@ -28,7 +29,7 @@ class LibraryBar : public QFrame {
 
     // Offers the card at the data root, under the vehicle name the library
     // remembers for it; once per card, unless an ingest of it is running.
-    void OfferCard(const std::string& dataRoot);
+    void OfferCard(const DataRootPath& dataRoot);
     bool Busy() const;
 
   private:
@@ -38,7 +39,7 @@ class LibraryBar : public QFrame {
     void ShowResult(bool ok, const QString& summary);
 
     LibrarySettings library_;
-    std::string offered_;
+    DataRootPath offered_;  // no root until a card is offered
     QLabel* text_;
     QLineEdit* vehicle_;
     QProgressBar* progress_;

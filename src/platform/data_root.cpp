@@ -1,7 +1,5 @@
 #include "platform/data_root.h"
 
-#include "common/path_text.h"
-
 namespace tramlet {
 
 bool IsCardLabel(std::string_view label) {
@@ -17,17 +15,13 @@ bool IsCardLabel(std::string_view label) {
     return true;
 }
 
-std::string AsDataRoot(std::string_view folder) {
-    return WithSlash(folder);
-}
-
-std::string FindDataRoot(const std::vector<MountedVolume>& volumes,
-                         std::string_view workingFolder) {
+DataRootPath FindDataRoot(const std::vector<MountedVolume>& volumes,
+                          std::string_view workingFolder) {
     for (const MountedVolume& volume : volumes) {
         if (IsCardLabel(volume.label))
-            return AsDataRoot(volume.mountPath);
+            return DataRootPath(volume.mountPath);
     }
-    return AsDataRoot(workingFolder);
+    return DataRootPath(workingFolder);
 }
 
 }  // namespace tramlet

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "common/path_text.h"
 #include "platform/data_root.h"
 
 namespace tramlet {
@@ -25,7 +26,7 @@ std::optional<MountedVolume> HoldingVolume(const std::string& path,
     std::optional<MountedVolume> holder;
     std::size_t longest = 0;
     for (const MountedVolume& v : volumes) {
-        const std::string mount = AsDataRoot(v.mountPath);
+        const std::string mount = WithSlash(v.mountPath);
         if (path.compare(0, mount.size(), mount) == 0 && mount.size() >= longest) {
             longest = mount.size();
             holder = v;
@@ -36,21 +37,21 @@ std::optional<MountedVolume> HoldingVolume(const std::string& path,
 
 }  // namespace
 
-void DataRootWatch::Set(std::string root, Origin origin) {
+void DataRootWatch::Set(DataRootPath root, Origin origin) {
     root_ = std::move(root);
     origin_ = origin;
-    holder_ = origin == Origin::kNone ? std::nullopt : HoldingVolume(root_, volumes_);
+    holder_ = origin == Origin::kNone ? std::nullopt : HoldingVolume(root_.Text(), volumes_);
 }
 
 void DataRootWatch::Start(const std::vector<MountedVolume>& volumes,
                           const std::string& workingFolder) {
     volumes_ = volumes;
-    const std::string root = FindDataRoot(volumes, workingFolder);
-    Set(root, root == AsDataRoot(workingFolder) ? Origin::kWorkingFolder : Origin::kCard);
+    const DataRootPath root = FindDataRoot(volumes, workingFolder);
+    Set(root, root == DataRootPath(workingFolder) ? Origin::kWorkingFolder : Origin::kCard);
 }
 
 void DataRootWatch::Choose(const std::string& folder) {
-    Set(AsDataRoot(folder), Origin::kChosen);
+    Set(DataRootPath(folder), Origin::kChosen);
 }
 
 DataRootWatch::Change DataRootWatch::Update(const std::vector<MountedVolume>& volumes) {
@@ -58,14 +59,14 @@ DataRootWatch::Change DataRootWatch::Update(const std::vector<MountedVolume>& vo
     Change change;
     if (holder_ && !HasMount(volumes_, *holder_)) {
         change.rootLeft = true;
-        Set(".", Origin::kNone);
+        Set(DataRootPath(), Origin::kNone);
     }
     if (origin_ != Origin::kNone && origin_ != Origin::kWorkingFolder)
         return change;
     for (const MountedVolume& v : volumes_) {
         if (IsCardLabel(v.label) && !HasMount(before, v)) {
             change.cardArrived = true;
-            Set(AsDataRoot(v.mountPath), Origin::kCard);
+            Set(DataRootPath(v.mountPath), Origin::kCard);
             break;
         }
     }

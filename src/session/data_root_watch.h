@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "common/data_root_path.h"
 #include "platform/mounted_volume.h"
 
 namespace tramlet {
@@ -26,15 +27,15 @@ class DataRootWatch {
     // Takes the volumes mounted now; says what that means for the data root.
     Change Update(const std::vector<MountedVolume>& volumes);
 
-    // Always ends in '/', or is "." while there is none.
-    const std::string& Root() const { return root_; }
+    // No root, a default DataRootPath, while there is none.
+    const DataRootPath& Root() const { return root_; }
     Origin RootOrigin() const { return origin_; }
 
   private:
-    void Set(std::string root, Origin origin);
+    void Set(DataRootPath root, Origin origin);
 
     std::vector<MountedVolume> volumes_;
-    std::string root_ = ".";
+    DataRootPath root_;
     Origin origin_ = Origin::kNone;
     std::optional<MountedVolume> holder_;  // the volume that holds the root
 };

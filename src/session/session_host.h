@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "common/data_root_path.h"
+
 namespace tramlet {
 
 // What the viewing session asks of the program around it. None of these
@@ -11,7 +13,7 @@ class SessionHost {
     virtual ~SessionHost() = default;
     // Runs the repair pass over the data root once the current call has
     // returned, then tells the session with OnRepairFinished.
-    virtual void RequestRepair(const std::string& dataRoot) = 0;
+    virtual void RequestRepair(const DataRootPath& dataRoot) = 0;
     virtual void ReloadMapPage() = 0;
     // Tells the user, without waiting for an answer.
     virtual void ReportError(const std::string& text) = 0;

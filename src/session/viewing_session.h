@@ -99,7 +99,7 @@ class ViewingSession {
     bool SyncWanted() const { return m_recording.WantsSyncTicks(); }
     int SyncIntervalMs() const { return m_recording.SyncIntervalMs(); }
 
-    const std::string& DataRoot() const { return m_root.Root(); }
+    const DataRootPath& DataRoot() const { return m_root.Root(); }
     // The data root is a recorder's card, and repaired.
     bool RootIsCard() const {
         return m_root.RootOrigin() == DataRootWatch::Origin::kCard && !m_repairRunning;

@@ -33,7 +33,7 @@ TEST(CardImageWindow, FindsTheCardLetsGoWhenPulledAndFindsItAgain) {
 
     MountWatcher volumes;
     std::vector<std::string> repaired;
-    CTramletDlg dialog(volumes, [&](const std::string& root) { repaired.push_back(root); });
+    CTramletDlg dialog(volumes, [&](const DataRootPath& root) { repaired.push_back(root.Text()); });
     const std::map<std::string, test::FakeClip> clips;
     dialog.SetPlayerFactory([&clips](int, std::function<void()> notify) {
         return std::make_unique<test::FakePlayer>(clips, std::move(notify));
@@ -42,15 +42,15 @@ TEST(CardImageWindow, FindsTheCardLetsGoWhenPulledAndFindsItAgain) {
     const auto calendar = [&dialog] {
         return dialog.findChild<CMonthCalendar*>(res::ControlName(res::kCalendar));
     };
-    EXPECT_EQ(dialog.DataRoot(), card.Root());
+    EXPECT_EQ(dialog.DataRoot().Text(), card.Root());
     EXPECT_TRUE(QTest::qWaitFor([&] { return calendar()->IsBold(today); }, 5000));
 
     ASSERT_TRUE(card.PullLazily());
-    EXPECT_TRUE(QTest::qWaitFor([&] { return dialog.DataRoot() == "."; }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return dialog.DataRoot().Text() == "."; }, 5000));
     EXPECT_FALSE(calendar()->IsBold(today));
 
     ASSERT_TRUE(card.Remount()) << card.Error();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return dialog.DataRoot() == card.Root(); }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return dialog.DataRoot().Text() == card.Root(); }, 5000));
     EXPECT_TRUE(QTest::qWaitFor([&] { return calendar()->IsBold(today); }, 5000));
     EXPECT_EQ(repaired, (std::vector<std::string>{card.Root(), card.Root()}));
 }

@@ -42,7 +42,7 @@ class FindDataRootTest : public testing::TestWithParam<RootCase> {};
 
 TEST_P(FindDataRootTest, TakesTheFirstCardOrTheWorkingFolder) {
     const RootCase& c = GetParam();
-    EXPECT_EQ(FindDataRoot(c.volumes, c.workingFolder), c.root) << c.name;
+    EXPECT_EQ(FindDataRoot(c.volumes, c.workingFolder).Text(), c.root) << c.name;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -68,23 +68,18 @@ INSTANTIATE_TEST_SUITE_P(
                  "/x",
                  "/mnt/card/"}));
 
-TEST(AsDataRoot, AppendsExactlyOneSlash) {
-    EXPECT_EQ(AsDataRoot("/media/rec"), "/media/rec/");
-    EXPECT_EQ(AsDataRoot("/media/rec/"), "/media/rec/");
-    EXPECT_EQ(AsDataRoot(""), "/");
-}
-
 TEST(CardVersion, ReadsTheLeadingNumber) {
     test::TempDir card;
-    EXPECT_EQ(ReadCardVersion(card.Root()), 0);
+    const DataRootPath root(card.Root());
+    EXPECT_EQ(ReadCardVersion(root), 0);
     card.Write(".version", "7\n");
-    EXPECT_EQ(ReadCardVersion(card.Root()), 7);
+    EXPECT_EQ(ReadCardVersion(root), 7);
     card.Write(".version", "  \n 12 beta");
-    EXPECT_EQ(ReadCardVersion(card.Root()), 12);
+    EXPECT_EQ(ReadCardVersion(root), 12);
     card.Write(".version", "beta");
-    EXPECT_EQ(ReadCardVersion(card.Root()), 0);
+    EXPECT_EQ(ReadCardVersion(root), 0);
     card.Write(".version", "99999999999999999999");
-    EXPECT_EQ(ReadCardVersion(card.Root()), 0);
+    EXPECT_EQ(ReadCardVersion(root), 0);
 }
 
 TEST(InstallFolder, SettingThenBundledMapThenWorkingFolder) {

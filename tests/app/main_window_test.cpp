@@ -89,7 +89,7 @@ class MainWindowTest : public testing::Test {
         LetEventsRun();
     }
     void Start() {
-        Start([this](const std::string&) { ++repairs_; });
+        Start([this](const DataRootPath&) { ++repairs_; });
     }
     static void LetEventsRun() {
         for (int i = 0; i < 5; ++i)
@@ -112,14 +112,14 @@ TEST_F(MainWindowTest, StartUpRepairsBeforeShowingThenLoadsTheFirstDayWithClips)
     card_.Write(ClipName(5, "101500-1-0.avi"), FinishedClipHeader(1800, 30000));
     card_.Write(ClipName(9, "080000-1-60.avi"), "");
     bool shownDuringRepair = true;
-    Start([&](const std::string& root) {
+    Start([&](const DataRootPath& root) {
         shownDuringRepair = dialog_->isVisible();
         RunRepairWindow(root);
     });
 
     EXPECT_FALSE(shownDuringRepair);
     EXPECT_TRUE(std::filesystem::exists(card_.Path() / ClipName(5, "101500-1-60.avi")));
-    EXPECT_EQ(dialog_->DataRoot(), card_.Root());
+    EXPECT_EQ(dialog_->DataRoot().Text(), card_.Root());
     EXPECT_EQ(Calendar()->selectedDate(), Day(5));
     EXPECT_TRUE(Calendar()->IsBold(Day(5)));
     EXPECT_TRUE(Calendar()->IsBold(Day(9)));
@@ -187,7 +187,7 @@ TEST_F(MainWindowTest, CardRemovalClearsEverythingAndItsReturnListsItAgain) {
 
     volumes_.Set({{"/", "/dev/sda1", "system"}});
     LetEventsRun();
-    EXPECT_EQ(dialog_->DataRoot(), ".");
+    EXPECT_EQ(dialog_->DataRoot().Text(), ".");
     EXPECT_TRUE(dialog_->Catalogue().Recordings().empty());
     EXPECT_FALSE(Calendar()->IsBold(Day(3)));
     EXPECT_EQ(Control<CBitmapSlider>(1006)->GetPos(), 0);
@@ -196,7 +196,7 @@ TEST_F(MainWindowTest, CardRemovalClearsEverythingAndItsReturnListsItAgain) {
 
     volumes_.Set({{"/", "/dev/sda1", "system"}, Card()});
     LetEventsRun();
-    EXPECT_EQ(dialog_->DataRoot(), card_.Root());
+    EXPECT_EQ(dialog_->DataRoot().Text(), card_.Root());
     EXPECT_EQ(repairs_, 2);
     EXPECT_TRUE(Calendar()->IsBold(Day(3)));
     EXPECT_EQ(dialog_->Catalogue().Recordings().size(), 1u);
@@ -228,16 +228,16 @@ TEST_F(MainWindowTest, OtherVolumesComingAndGoingChangeNothing) {
     volumes_.Set({system});
     volumes_.Set({system, {card_.Path().string(), "/dev/sdz1", "QM_CAM07", 2}});
     LetEventsRun();
-    EXPECT_EQ(dialog_->DataRoot(), chosen.Root());
+    EXPECT_EQ(dialog_->DataRoot().Text(), chosen.Root());
     EXPECT_EQ(repairs_, 1);
 }
 
 TEST_F(MainWindowTest, CardsArrivingDuringARepairGetOneMorePassAfterIt) {
     int runs = 0, depth = 0, deepest = 0;
     std::vector<std::string> roots;
-    Start([&](const std::string& root) {
+    Start([&](const DataRootPath& root) {
         ++runs;
-        roots.push_back(root);
+        roots.push_back(root.Text());
         deepest = std::max(deepest, ++depth);
         if (runs == 2) {  // the repair window's loop delivers the arrivals
             const MountedVolume system{"/", "/dev/sda1", "system"};
@@ -258,7 +258,7 @@ TEST_F(MainWindowTest, AChosenFolderBecomesTheDataRootAndIsScanned) {
     test::TempDir other;
     other.Write(ClipName(7, "090000-2-30.avi"), "");
     dialog_->ChooseDataRoot(QString::fromStdString(other.Path().string()));
-    EXPECT_EQ(dialog_->DataRoot(), other.Root());
+    EXPECT_EQ(dialog_->DataRoot().Text(), other.Root());
     LetEventsRun();
     EXPECT_TRUE(Calendar()->IsBold(Day(7)));
     EXPECT_EQ(Calendar()->selectedDate(), Day(7));
@@ -305,7 +305,7 @@ TEST_F(MainWindowTest, ACardKeptInTheLibraryOpensFromItsMenuAsTheVehicle) {
     EXPECT_EQ(vehicles->actions()[0]->text(), "버스 101");
     vehicles->actions()[0]->trigger();
     LetEventsRun();
-    EXPECT_EQ(dialog_->DataRoot(), kept.string() + "/");
+    EXPECT_EQ(dialog_->DataRoot().Text(), kept.string() + "/");
     EXPECT_EQ(Calendar()->selectedDate(), Day(5));
     EXPECT_EQ(dialog_->Catalogue().Recordings().size(), 1u);
 }

@@ -84,7 +84,7 @@ MemoryFileSystem MakeCard() {
     const Bytes finished = FinishedClip(60, 30000);
     fs.Put(VideoPath("20240105-140000-1-2.avi"), CutShort(finished, finished.size() * 2 / 3));
     fs.Put(VideoPath("20240105-140000-2-2.avi"), CutShort(finished, 250));
-    fs.Put(kRoot + "gps/20240105.gps", Bytes{'x'});
+    fs.Put(kRoot.Below("gps/20240105.gps"), Bytes{'x'});
     return fs;
 }
 

@@ -3,13 +3,14 @@
 #include <string>
 
 #include "avifix_support.h"
+#include "common/data_root_path.h"
 
 // Clips and a whole card for the pass, crash and idempotence tests.
 namespace tramlet::avifix::test {
 
-inline const std::string kRoot = "/card/";
+inline const DataRootPath kRoot("/card/");
 inline std::string VideoPath(const std::string& name) {
-    return kRoot + "video/" + name;
+    return kRoot.Below("video/" + name);
 }
 
 Bytes UnclosedClip(int frames, uint32_t dwRate = 30000, bool fourByte = false, uint32_t seed = 5);

@@ -111,7 +111,7 @@ TEST(PosixPass, RepairsACardOnDiskAndASecondPassChangesNothing) {
     dir.Write("video/20120305-142233-2-0.avi", Str(test::UnclosedClip(95, 30000, true)));
     dir.Write("video/20120305-142233-2-3.avi", Str(test::FinishedClip(90, 30000)));
     dir.Write("video/20120305-150000-1-0.avi", Str(test::FinishedClip(1800, 30000)));
-    const PassReport pass = RunRepairPass(dir.Root());
+    const PassReport pass = RunRepairPass(DataRootPath(dir.Root()));
     ASSERT_EQ(pass.files.size(), 4u);
     EXPECT_EQ(pass.files[0].action, ClipAction::Repaired);
     EXPECT_EQ(pass.files[1].action, ClipAction::Failed);  // 20120305-142233-2-3.avi exists
@@ -127,7 +127,7 @@ TEST(PosixPass, RepairsACardOnDiskAndASecondPassChangesNothing) {
     EXPECT_TRUE(std::equal(unclosed.begin() + 224, unclosed.end(),
                            after.begin() + 224));  // frames untouched
 
-    const PassReport second = RunRepairPass(dir.Root());
+    const PassReport second = RunRepairPass(DataRootPath(dir.Root()));
     EXPECT_EQ(Read(repaired), after);
     EXPECT_EQ(second.Count(ClipAction::Repaired) + second.Count(ClipAction::DurationAdded), 0u);
 }

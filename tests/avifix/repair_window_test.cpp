@@ -33,7 +33,7 @@ TEST(RepairWindow, ShowsWhatFailedAndWhyWhenThePassEnds) {
             std::filesystem::resize_file(clip, kFourGiB);  // sparse
         }
         CAviFix window;
-        window.m_dataRoot = card.Root();
+        window.m_dataRoot = DataRootPath(card.Root());
         window.show();
         SCOPED_TRACE(failing);
         if (!failing) {

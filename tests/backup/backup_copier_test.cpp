@@ -273,12 +273,13 @@ TEST(WouldCopyOntoDataRoot, RefusesTheRootAndFoldersLinkedToItsOwn) {
     fs::create_directories(other.Path() / "linked");
     fs::create_directory_symlink(card.Path() / "video", other.Path() / "linked/video");
     fs::create_directories(other.Path() / "sub");
+    const DataRootPath root(card.Root());
 
-    EXPECT_TRUE(WouldCopyOntoDataRoot(card.Path().string(), card.Root()));
-    EXPECT_TRUE(WouldCopyOntoDataRoot((other.Path() / "linked").string(), card.Root()));
-    EXPECT_FALSE(WouldCopyOntoDataRoot(other.Root(), card.Root()));
+    EXPECT_TRUE(WouldCopyOntoDataRoot(card.Path().string(), root));
+    EXPECT_TRUE(WouldCopyOntoDataRoot((other.Path() / "linked").string(), root));
+    EXPECT_FALSE(WouldCopyOntoDataRoot(other.Root(), root));
     // Below the root is a different folder: video/video, not video.
-    EXPECT_FALSE(WouldCopyOntoDataRoot(card.Root() + "video", card.Root()));
+    EXPECT_FALSE(WouldCopyOntoDataRoot(card.Root() + "video", root));
 }
 
 }  // namespace

@@ -75,7 +75,7 @@ class BackupDialogTest : public testing::Test {
         };
         hooks.write = write_;
         auto dialog = std::make_unique<CBackup>(nullptr, hooks);
-        dialog->TakeOver({viewedDay, true, 14, 22, 33, card_.Root()});
+        dialog->TakeOver({viewedDay, true, 14, 22, 33, DataRootPath(card_.Root())});
         if (chooseBackupFolder)
             dialog->SetBackupDir(backup_.Root());
         return dialog;
@@ -323,7 +323,7 @@ TEST_F(BackupDialogTest, ExportsTheOpenRecordingsChosenChannelsAsVideoInsteadOfC
                "160x96"}}) {
         shown_.clear();
         const auto dialog = Open();
-        dialog->TakeOver({{2012, 3, 5}, true, 14, 22, 33, card.Root()});
+        dialog->TakeOver({{2012, 3, 5}, true, 14, 22, 33, DataRootPath(card.Root())});
         dialog->SetBackupDir(backup_.Root());
         Control<QGroupBox>(*dialog, res::kExportVideo)->setChecked(true);
         Control<QRadioButton>(*dialog, c.radio)->setChecked(true);

@@ -32,7 +32,7 @@ class PeriodTest : public testing::TestWithParam<PeriodCase> {};
 TEST_P(PeriodTest, SelectsClipsStartingOrEndingInThePeriod) {
     test::TempDir card;
     card.Write(std::string("video/") + GetParam().clip, "x");
-    const auto plan = PlanPeriod(card.Root(), *LocalMoment(2012, 3, 5, 14, 0, 0),
+    const auto plan = PlanPeriod(DataRootPath(card.Root()), *LocalMoment(2012, 3, 5, 14, 0, 0),
                                  *LocalMoment(2012, 3, 5, 14, 30, 0));
     if (GetParam().selected) {
         EXPECT_EQ(Destinations(plan),
@@ -63,7 +63,7 @@ TEST(BackupPlan, APeriodGoesOnPastNamesThatAreNoDate) {
     test::TempDir card;
     card.Write("video/20120305-250000-1-60.avi", "x");
     card.Write("video/20120305-140000-1-60.avi", "x");
-    const auto plan = PlanPeriod(card.Root(), *LocalMoment(2012, 3, 5, 0, 0, 0),
+    const auto plan = PlanPeriod(DataRootPath(card.Root()), *LocalMoment(2012, 3, 5, 0, 0, 0),
                                  *LocalMoment(2012, 3, 5, 23, 59, 59));
     EXPECT_EQ(Destinations(plan),
               (std::vector<std::string>{"gps/20120305.gps", "video/20120305-140000-1-60.avi"}));
@@ -75,7 +75,7 @@ TEST(BackupPlan, EachDaysLogIsListedOnceBeforeItsClips) {
          {"20120305-100000-1-60.avi", "20120305-100000-2-60.avi", "20120306-100000-1-60.avi"}) {
         card.Write(std::string("video/") + clip, "x");
     }
-    const auto plan = PlanPeriod(card.Root(), *LocalMoment(2012, 3, 1, 0, 0, 0),
+    const auto plan = PlanPeriod(DataRootPath(card.Root()), *LocalMoment(2012, 3, 1, 0, 0, 0),
                                  *LocalMoment(2012, 3, 31, 0, 0, 0));
     const auto destinations = Destinations(plan);
     ASSERT_EQ(destinations.size(), 5u);
@@ -93,7 +93,8 @@ TEST(BackupPlan, CurrentRecordingTakesEveryChannelAndTheDaysLog) {
          {"20120305-142233-1-60.avi", "20120305-142233-3-59.avi", "20120305-142234-1-60.avi"}) {
         card.Write(std::string("video/") + clip, "x");
     }
-    auto destinations = Destinations(PlanCurrentRecording(card.Root(), 2012, 3, 5, 14, 22, 33));
+    auto destinations =
+        Destinations(PlanCurrentRecording(DataRootPath(card.Root()), 2012, 3, 5, 14, 22, 33));
     ASSERT_EQ(destinations.size(), 3u);
     EXPECT_EQ(destinations[0], "gps/20120305.gps");
     std::sort(destinations.begin() + 1, destinations.end());
@@ -101,7 +102,7 @@ TEST(BackupPlan, CurrentRecordingTakesEveryChannelAndTheDaysLog) {
     EXPECT_EQ(destinations[2], "video/20120305-142233-3-59.avi");
 
     // With no day loaded there is nothing but a log that does not exist.
-    EXPECT_EQ(Destinations(PlanCurrentRecording(card.Root(), 0, 0, 0, 0, 0, 0)),
+    EXPECT_EQ(Destinations(PlanCurrentRecording(DataRootPath(card.Root()), 0, 0, 0, 0, 0, 0)),
               std::vector<std::string>{"gps/00000000.gps"});
 }
 

@@ -80,7 +80,7 @@ TEST(ClipName, FormatsBackToTheSameName) {
 }
 
 TEST(StorageLayout, PathsAndPatternsBelowTheDataRoot) {
-    const std::string root = "/media/card/";
+    const DataRootPath root("/media/card/");
     EXPECT_EQ(AllClipsPattern(root), "/media/card/video/*.avi");
     EXPECT_EQ(AllClipsByShapePattern(root), "/media/card/video/*-*-*-*.avi");
     EXPECT_EQ(DayClipsPattern(root, 2012, 3, 5), "/media/card/video/20120305-*-*-*.avi");
@@ -97,6 +97,8 @@ TEST(StorageLayout, PathsAndPatternsBelowTheDataRoot) {
     EXPECT_EQ(GpsLogPath(root, 2012, 3, 5), "/media/card/gps/20120305.gps");
     EXPECT_EQ(VideoFolder(root), "/media/card/video");
     EXPECT_EQ(GpsFolder(root), "/media/card/gps");
+    EXPECT_EQ(RelativeClipPath("20120305-142233-3-59.avi"), "video/20120305-142233-3-59.avi");
+    EXPECT_EQ(RelativeGpsLogPath(2012, 3, 5), "gps/20120305.gps");
     EXPECT_EQ(StartStamp(2012, 3, 5, 4, 2, 3), "20120305-040203");
 }
 

@@ -48,6 +48,7 @@ class DayCatalogueTest : public testing::Test {
     }
 
     test::TempDir card_;
+    const DataRootPath root_{card_.Root()};
     DayCatalogue catalogue_;
 };
 
@@ -57,7 +58,7 @@ TEST_F(DayCatalogueTest, AutoSelectPicksFirstDayWithClipsAndListsItInOrder) {
               "20120305-110000-1-0.avi"});
     FakeCalendar calendar({2012, 3, 20});
 
-    const MonthScanResult result = catalogue_.ScanMonth(card_.Root(), calendar, true);
+    const MonthScanResult result = catalogue_.ScanMonth(root_, calendar, true);
 
     EXPECT_TRUE(result.scanned);
     EXPECT_EQ(result.firstDayWithClips, (CalendarDate{2012, 3, 5}));
@@ -85,7 +86,7 @@ TEST_F(DayCatalogueTest, ADayHoldingOnlyUnusableNamesIsStillBold) {
     AddClips({"20120307-100000-1-0.avi", "20120307-100000-9-60.avi"});
     FakeCalendar calendar({2012, 3, 7});
     calendar.shown_ = {2, {2012, 3, 1}};
-    catalogue_.ScanMonth(card_.Root(), calendar, false);
+    catalogue_.ScanMonth(root_, calendar, false);
     EXPECT_EQ(calendar.masks_[0], 1u << 6);
     EXPECT_TRUE(catalogue_.Recordings().empty());
 }
@@ -94,7 +95,7 @@ TEST_F(DayCatalogueTest, WithoutAutoSelectTheUsersDayIsListed) {
     AddClips({"20120305-100000-1-60.avi", "20120309-120000-1-60.avi", "20120309-080000-2-60.avi"});
     FakeCalendar calendar({2012, 3, 9});
 
-    const MonthScanResult result = catalogue_.ScanMonth(card_.Root(), calendar, false);
+    const MonthScanResult result = catalogue_.ScanMonth(root_, calendar, false);
 
     // The day message still names the month's first day with clips.
     EXPECT_EQ(result.firstDayWithClips, (CalendarDate{2012, 3, 5}));
@@ -106,7 +107,7 @@ TEST_F(DayCatalogueTest, WithoutAutoSelectTheUsersDayIsListed) {
 TEST_F(DayCatalogueTest, AUsersDayWithoutClipsGivesAnEmptyList) {
     AddClips({"20120305-100000-1-60.avi"});
     FakeCalendar calendar({2012, 3, 2});
-    catalogue_.ScanMonth(card_.Root(), calendar, false);
+    catalogue_.ScanMonth(root_, calendar, false);
     EXPECT_EQ(catalogue_.SelectedDate(), (CalendarDate{2012, 3, 2}));
     EXPECT_TRUE(catalogue_.Recordings().empty());
 }
@@ -114,7 +115,7 @@ TEST_F(DayCatalogueTest, AUsersDayWithoutClipsGivesAnEmptyList) {
 TEST_F(DayCatalogueTest, AMonthWithoutClipsTakesTheCalendarsDate) {
     AddClips({"20120405-100000-1-60.avi"});
     FakeCalendar calendar({2012, 3, 20});
-    const MonthScanResult result = catalogue_.ScanMonth(card_.Root(), calendar, true);
+    const MonthScanResult result = catalogue_.ScanMonth(root_, calendar, true);
     EXPECT_TRUE(result.scanned);
     EXPECT_FALSE(result.firstDayWithClips);
     EXPECT_FALSE(result.gpsLogDay);
@@ -126,13 +127,13 @@ TEST_F(DayCatalogueTest, AMonthWithoutClipsTakesTheCalendarsDate) {
 TEST_F(DayCatalogueTest, NothingHappensWhileTheSelectionIsTheSelectedDate) {
     AddClips({"20120305-100000-1-60.avi"});
     FakeCalendar calendar({2012, 3, 5});
-    catalogue_.ScanMonth(card_.Root(), calendar, false);
+    catalogue_.ScanMonth(root_, calendar, false);
     AddClips({"20120305-110000-1-60.avi"});
-    EXPECT_FALSE(catalogue_.ScanMonth(card_.Root(), calendar, false).scanned);
+    EXPECT_FALSE(catalogue_.ScanMonth(root_, calendar, false).scanned);
     EXPECT_EQ(catalogue_.Recordings().size(), 1u);
 
     catalogue_.SetSelectedDate({});  // what a new data root does
-    EXPECT_TRUE(catalogue_.ScanMonth(card_.Root(), calendar, false).scanned);
+    EXPECT_TRUE(catalogue_.ScanMonth(root_, calendar, false).scanned);
     EXPECT_EQ(catalogue_.Recordings().size(), 2u);
 }
 
@@ -140,7 +141,7 @@ TEST_F(DayCatalogueTest, ARefusedAutoSelectionKeepsTheCalendarsDay) {
     // Names can carry dates that do not exist; the calendar will not take them.
     AddClips({"20120230-100000-1-60.avi"});
     FakeCalendar calendar({2012, 2, 10});
-    const MonthScanResult result = catalogue_.ScanMonth(card_.Root(), calendar, true);
+    const MonthScanResult result = catalogue_.ScanMonth(root_, calendar, true);
     EXPECT_EQ(result.firstDayWithClips, (CalendarDate{2012, 2, 30}));
     EXPECT_EQ(catalogue_.SelectedDate(), (CalendarDate{2012, 2, 10}));
     EXPECT_TRUE(catalogue_.Recordings().empty());
@@ -149,10 +150,10 @@ TEST_F(DayCatalogueTest, ARefusedAutoSelectionKeepsTheCalendarsDay) {
 TEST_F(DayCatalogueTest, SelectDayRebuildsTheListButKeepsTheSelectedDate) {
     AddClips({"20120305-100000-1-60.avi", "20120309-120000-1-60.avi", "20120309-120000-3-61.avi"});
     FakeCalendar calendar({2012, 3, 5});
-    catalogue_.ScanMonth(card_.Root(), calendar, false);
+    catalogue_.ScanMonth(root_, calendar, false);
     catalogue_.MarkMinutesAndSeconds(10, 0, 30);
 
-    catalogue_.SelectDay(card_.Root(), {2012, 3, 9});
+    catalogue_.SelectDay(root_, {2012, 3, 9});
 
     EXPECT_EQ(catalogue_.SelectedDate(), (CalendarDate{2012, 3, 5}));
     EXPECT_EQ(Starts(), (std::vector<std::string>{"43200/60"}));
@@ -164,7 +165,7 @@ TEST_F(DayCatalogueTest, SelectDayRebuildsTheListButKeepsTheSelectedDate) {
 
 TEST_F(DayCatalogueTest, ClipsWithImpossibleFieldsAreLeftOut) {
     AddClips({"20120305-259900-1-60.avi", "20120305-109900-1-60.avi", "20120305-100000-1--5.avi"});
-    catalogue_.SelectDay(card_.Root(), {2012, 3, 5});
+    catalogue_.SelectDay(root_, {2012, 3, 5});
     EXPECT_TRUE(catalogue_.Recordings().empty());
 }
 

@@ -55,7 +55,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(FolderListing, MissingFolderIsEmpty) {
     test::TempDir dir;
     EXPECT_TRUE(FolderListing::Read((dir.Path() / "video").string()).Names().empty());
-    EXPECT_TRUE(FindFiles(AllClipsPattern(dir.Root())).empty());
+    EXPECT_TRUE(FindFiles(AllClipsPattern(DataRootPath(dir.Root()))).empty());
 }
 
 TEST(FolderListing, ListsRegularFilesOnly) {
@@ -96,7 +96,8 @@ TEST(FolderListing, FindFilesKeepsTheListingOrder) {
     test::TempDir dir;
     for (int i = 0; i < 20; ++i)
         dir.Write("video/20120305-1000" + std::to_string(10 + i) + "-1-1.avi", "");
-    const std::vector<std::string> found = FindFiles(DayClipsPattern(dir.Root(), 2012, 3, 5));
+    const std::vector<std::string> found =
+        FindFiles(DayClipsPattern(DataRootPath(dir.Root()), 2012, 3, 5));
     EXPECT_EQ(found, FolderListing::Read((dir.Path() / "video").string()).Names());
 }
 

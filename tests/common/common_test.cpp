@@ -7,9 +7,11 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
 
 #include "common/atomic_file.h"
+#include "common/data_root_path.h"
 #include "common/json_text.h"
 #include "common/path_text.h"
 #include "support/temp_dir.h"
@@ -32,6 +34,22 @@ TEST(PathText, JoinsAndSplitsSlashSeparatedPaths) {
         EXPECT_EQ(WithSlash(c.path), c.withSlash);
         EXPECT_EQ(FolderOf(c.path), c.folder);
         EXPECT_EQ(NameOf(c.path), c.name);
+    }
+}
+
+TEST(DataRootPath, EndsInOneSlashOrIsTheDotOfNoRoot) {
+    const struct {
+        std::optional<std::string> folder;  // none: no root
+        std::string text;
+    } cases[] = {
+        {"/media/rec", "/media/rec/"},
+        {"/media/rec/", "/media/rec/"},
+        {"", "/"},
+        {std::nullopt, "."},
+    };
+    for (const auto& c : cases) {
+        const DataRootPath root = c.folder ? DataRootPath(*c.folder) : DataRootPath();
+        EXPECT_EQ(root.Text(), c.text) << c.folder.value_or("no root");
     }
 }
 

@@ -75,7 +75,7 @@ TEST_P(RepairOnCardImage, EveryClipReadsInFfmpegAndNamesDifferingInCaseStay) {
     CopyOnto(card, Made("video/20240503-142233-3-0.avi"), "20240503-142233-3-0.AVI");
     std::ofstream(video + "20240503-142233-1-4.avi") << "another clip";
 
-    const avifix::PassReport pass = avifix::RunRepairPass(card.Root());
+    const avifix::PassReport pass = avifix::RunRepairPass(DataRootPath(card.Root()));
     std::map<std::string, ClipAction> actions;
     std::string reasons;
     for (const avifix::ClipReport& r : pass.files) {
@@ -135,7 +135,7 @@ TEST_P(PulledDuringRepair, StopsAtTheFileAtHandAndRepairsTheRestOnceTheCardIsBac
             EXPECT_TRUE((card.*GetParam().pull)());
         }
     };
-    const avifix::PassReport pass = avifix::RunRepairPass(card.Root(), {}, callbacks);
+    const avifix::PassReport pass = avifix::RunRepairPass(DataRootPath(card.Root()), {}, callbacks);
     EXPECT_TRUE(pass.cardRemoved);
     ASSERT_EQ(pass.files.size(), 2u);
     EXPECT_EQ(pass.files[0].action, ClipAction::Repaired);
@@ -145,7 +145,7 @@ TEST_P(PulledDuringRepair, StopsAtTheFileAtHandAndRepairsTheRestOnceTheCardIsBac
     EXPECT_EQ(pass.notVisited, 2u);
 
     ASSERT_TRUE(card.Remount()) << card.Error();
-    const avifix::PassReport again = avifix::RunRepairPass(card.Root());
+    const avifix::PassReport again = avifix::RunRepairPass(DataRootPath(card.Root()));
     EXPECT_TRUE(again.AllFine());
     for (const auto& [name, clip] : clips) {
         const std::string path = card.Root() + "video/" + name.substr(0, 18) + "4.avi";

@@ -63,7 +63,7 @@ TEST_P(FfmpegCrossCheck, RepairedClipReadsAsWritten) {
     const auto manifests = test::ReadManifest(manifestPath);
     ASSERT_EQ(manifests.size(), 1u);
     const ClipManifest& manifest = manifests[0];
-    const std::string root = dir_.Root() + "card/";
+    const DataRootPath root(dir_.Root() + "card/");
     const std::string unclosed = ClipPath(root, manifest.name);
     c.covers(manifest, test::ReadFile(unclosed));
 

@@ -49,7 +49,7 @@ TEST(SimulatedCard, FinishedClipsCarryTheirIndexAndReadInFfmpegAsWritten) {
         ASSERT_TRUE(name);
         EXPECT_EQ(name->duration, 2);
         EXPECT_FALSE(clip.unclosed);
-        const std::string path = ClipPath(dir.Root(), clip.name);
+        const std::string path = ClipPath(DataRootPath(dir.Root()), clip.name);
         test::ExpectIndexMatches(test::ReadFile(path), clip);
         test::ExpectFfmpegReadsAsWritten(path, clip, 320, 240);
     }
@@ -73,8 +73,8 @@ Month ThisMonth() {
 TEST(SimulatedCard, DemoCardHasSomethingForEveryPartOfTheProgram) {
     test::TempDir dir;
     const fs::path manifest = dir.Path() / "manifest.txt";
-    const std::string root = dir.Root() + "card/";
-    const auto run = Simcard({"--demo", root, "-q", "--manifest", manifest.string()});
+    const DataRootPath root(dir.Root() + "card/");
+    const auto run = Simcard({"--demo", root.Text(), "-q", "--manifest", manifest.string()});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     const Month month = ThisMonth();
 
@@ -108,7 +108,7 @@ TEST(SimulatedCard, DemoCardHasSomethingForEveryPartOfTheProgram) {
     EXPECT_GE(unclosed, 2);
     EXPECT_EQ(torn, 1);
     EXPECT_EQ(namedWithoutDuration, 1);
-    EXPECT_EQ(test::ReadFile(root + ".version"), "1\n");
+    EXPECT_EQ(test::ReadFile(root.Below(".version")), "1\n");
 
     int daysWithoutGps = 0;
     for (const auto& [day, recordings] : channelsByDayAndStamp) {
@@ -139,7 +139,7 @@ TEST(SimulatedCard, NeverOverwritesAClip) {
     const std::vector<std::string> args = {dir.Root(), "-q", "--start", "20240503-142233",
                                            "--frames", "5",  "--size",  "320x240"};
     ASSERT_EQ(Simcard(args).exitCode, 0);
-    const std::string clip = ClipPath(dir.Root(), "20240503-142233-1-0.avi");
+    const std::string clip = ClipPath(DataRootPath(dir.Root()), "20240503-142233-1-0.avi");
     const std::string before = test::ReadFile(clip);
     ASSERT_FALSE(before.empty());
 

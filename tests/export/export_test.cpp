@@ -50,7 +50,7 @@ class ExportTest : public testing::Test {
 
     ExportRequest Request(ExportMode mode, int from, int to, std::vector<int> channels) {
         ExportRequest request;
-        request.dataRoot = card->Root();
+        request.dataRoot = DataRootPath(card->Root());
         request.date = kDay;
         request.fromSecond = from;
         request.toSecond = to;
@@ -177,7 +177,7 @@ TEST_F(ExportTest, EachPictureSizeOfAChannelGetsAFileOfItsOwn) {
                   0);
     }
     ExportRequest request = Request(ExportMode::kEach, At(8, 12, 0), At(8, 13, 0), {1});
-    request.dataRoot = mixed.Root();
+    request.dataRoot = DataRootPath(mixed.Root());
     request.date = {2026, 12, 3};
     const ExportResult result = ExportVideo(request, {});
     ASSERT_FALSE(result.failure) << result.failure->text;
@@ -207,7 +207,7 @@ TEST_F(ExportTest, MergedPictureOfLargeChannelsFitsWithin1080pUnlessFullSizeIsAs
          {Case{{1, 2}, false, "1920\n540\n"}, Case{{1, 2, 3}, false, "1920\n1080\n"},
           Case{{1, 2}, true, "3840\n1080\n"}}) {
         ExportRequest request = Request(ExportMode::kMerged, At(9, 0, 0), At(9, 0, 1), c.channels);
-        request.dataRoot = large.Root();
+        request.dataRoot = DataRootPath(large.Root());
         request.fullSize = c.fullSize;
         request.overwrite = true;
         const ExportResult result = ExportVideo(request, {});

@@ -120,12 +120,12 @@ TEST(GpsTable, LoadingADayWithoutALogForgetsTheDayBefore) {
     test::TempDir card;
     card.Write("gps/20120305.gps", "142305 37.566500 126.978000 45 180\n\n \r\n142306 x\n");
     GpsTable table;
-    const GpsLoadReport day = table.LoadGpsLog(card.Root(), 2012, 3, 5);
+    const GpsLoadReport day = table.LoadGpsLog(DataRootPath(card.Root()), 2012, 3, 5);
     EXPECT_TRUE(day.read);
     EXPECT_EQ(day.lines, 2);
     EXPECT_EQ(day.fixes, 2);
     EXPECT_EQ(table.FindGpsFix(51785).present, 1);
-    const GpsLoadReport none = table.LoadGpsLog(card.Root(), 2012, 3, 6);
+    const GpsLoadReport none = table.LoadGpsLog(DataRootPath(card.Root()), 2012, 3, 6);
     EXPECT_FALSE(none.read);
     EXPECT_EQ(none.lines, 0);
     EXPECT_EQ(table.LastLoad().fixes, 0);
@@ -159,7 +159,7 @@ TEST(GpsTable, SaysWhyALogWasNotRead) {
                  {7, GpsLogProblem::kMissing, ENOENT}};
     for (const auto& c : cases) {
         GpsTable table;
-        const GpsLoadReport report = table.LoadGpsLog(card.Root(), 2012, 3, c.day);
+        const GpsLoadReport report = table.LoadGpsLog(DataRootPath(card.Root()), 2012, 3, c.day);
         SCOPED_TRACE(c.day);
         EXPECT_EQ(report.read, !c.problem);
         ASSERT_EQ(report.failure.has_value(), c.problem.has_value());
@@ -180,8 +180,8 @@ TEST(GpsTable, HostileFilesStayInsideTheTable) {
     card.Write("gps/20120305.gps", binary);
     card.Write("gps/20120306.gps", "");
     GpsTable table;
-    table.LoadGpsLog(card.Root(), 2012, 3, 5);
-    table.LoadGpsLog(card.Root(), 2012, 3, 6);
+    table.LoadGpsLog(DataRootPath(card.Root()), 2012, 3, 5);
+    table.LoadGpsLog(DataRootPath(card.Root()), 2012, 3, 6);
     EXPECT_EQ(table.FindGpsFix(0).present, 0);
 }
 

@@ -55,7 +55,8 @@ class GpxWriterTest : public testing::Test {
                    "081302 37.570200 126.980200 0 0\n");
     }
     GpxResult Write(int from, int to) const {
-        return WriteDayGpx({card.Root(), {2026, 12, 2}, from, to, kSeoul, Out().string()});
+        return WriteDayGpx(
+            {DataRootPath(card.Root()), {2026, 12, 2}, from, to, kSeoul, Out().string()});
     }
     fs::path Out() const { return out.Path() / "day.gpx"; }
 
@@ -157,7 +158,8 @@ TEST(GpxEdges, EveryFixIsWrittenWithinGpxRanges) {
     card.Write("gps/20261203.gps",
                "235957 37 179.9999996 10 0\n235958 -90 -180 0 0\n235959 90 -179.9999996 0 0\n");
     const fs::path file = out.Path() / "edges.gpx";
-    const GpxResult result = WriteDayGpx({card.Root(), {2026, 12, 3}, 0, 86400, 0, file.string()});
+    const GpxResult result =
+        WriteDayGpx({DataRootPath(card.Root()), {2026, 12, 3}, 0, 86400, 0, file.string()});
     ASSERT_TRUE(result) << result.error().text;
     EXPECT_EQ(*result, 3);
     const std::string text = ReadFile(file);

@@ -53,8 +53,8 @@ class StampedVideo : public testing::TestWithParam<VideoCase> {
         EXPECT_EQ(run.exitCode, 0) << run.err;
         std::vector<std::string> paths;
         for (char c : channels)
-            paths.push_back(
-                ClipPath(dir_.Root(), ClipName{2024, 5, 3, 14, 22, 33, c - '0', 1}.FileName()));
+            paths.push_back(ClipPath(DataRootPath(dir_.Root()),
+                                     ClipName{2024, 5, 3, 14, 22, 33, c - '0', 1}.FileName()));
         return paths;
     }
 

@@ -17,7 +17,7 @@ std::string SessionWorld::CheckInvariant() const {
     const ViewingSession& s = *session_;
     const RecordingPlayer& r = s.Recording();
     std::ostringstream out;
-    const bool root = s.DataRoot() != ".";
+    const bool root = s.DataRoot().Text() != ".";
     const CalendarDate date = s.Catalogue().SelectedDate();
     const Moment t = s.ChosenMoment();
     const std::string label = !root           ? ""
@@ -91,7 +91,7 @@ std::string SessionWorld::CheckFrames() const {
 std::string SessionWorld::CheckPage() const {
     const ViewingSession& s = *session_;
     std::ostringstream out;
-    const bool root = s.DataRoot() != ".";
+    const bool root = s.DataRoot().Text() != ".";
     if (page_.date != (root ? Yyyymmdd(s.Catalogue().SelectedDate()) : ""))
         out << "page shows day '" << page_.date << "'; ";
     std::vector<std::string> points;

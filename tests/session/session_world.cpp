@@ -132,7 +132,7 @@ SessionWorld::~SessionWorld() {
         std::filesystem::rename(card_.Path().string() + "-out", card_.Path());
 }
 
-void SessionWorld::RequestRepair(const std::string&) {
+void SessionWorld::RequestRepair(const DataRootPath&) {
     repairWanted_ = true;
 }
 

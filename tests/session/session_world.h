@@ -75,7 +75,7 @@ class SessionWorld : public SessionHost {
     const ViewingSession& Session() const { return *session_; }
 
   private:
-    void RequestRepair(const std::string& dataRoot) override;
+    void RequestRepair(const DataRootPath& dataRoot) override;
     void ReloadMapPage() override { pageReloaded_ = true; }
     void ReportError(const std::string&) override {}
     void Log(const std::string&) override {}

@@ -14,7 +14,7 @@
 #include "catalogue/folder_listing.h"
 #include "catalogue/storage_layout.h"
 #include "command_line.h"
-#include "common/path_text.h"
+#include "common/data_root_path.h"
 #include "gps/gps_table.h"
 
 namespace {
@@ -49,7 +49,7 @@ int DateKey(const ClipName& c) {
     return c.year * 10000 + c.month * 100 + c.day;
 }
 
-std::map<int, Day> ReadDays(const std::string& root) {
+std::map<int, Day> ReadDays(const DataRootPath& root) {
     std::map<int, Day> days;
     for (const std::string& name : FindFiles(AllClipsPattern(root))) {
         const auto clip = ParseClipName(name);
@@ -78,7 +78,7 @@ std::string GpsSummary(const GpsLoadReport& log) {
            ", lines skipped: " + std::to_string(log.skipped);
 }
 
-void PrintDay(const std::string& root, int key, const Day& day) {
+void PrintDay(const DataRootPath& root, int key, const Day& day) {
     const int y = key / 10000, m = key / 100 % 100, d = key % 100;
     GpsTable gps;
     const GpsLoadReport log = gps.LoadGpsLog(root, y, m, d);
@@ -114,15 +114,15 @@ int main(int argc, char** argv) {
         return *exit;
     if (line.Operands().size() > 1)
         return line.UsageError("give one data root");
-    const std::string root = WithSlash(line.Operands().empty() ? "." : line.Operands()[0]);
+    const DataRootPath root(line.Operands().empty() ? "." : line.Operands()[0]);
     for (const std::string& problem :
-         {FolderProblem(root, false), FolderProblem(VideoFolder(root), true)}) {
+         {FolderProblem(root.Text(), false), FolderProblem(VideoFolder(root), true)}) {
         if (!problem.empty())
             return line.Error(problem);
     }
     const auto days = ReadDays(root);
     if (days.empty())
-        std::printf("No recordings under %svideo\n", root.c_str());
+        std::printf("No recordings under %s\n", VideoFolder(root).c_str());
     for (const auto& [key, day] : days)
         PrintDay(root, key, day);
     return 0;

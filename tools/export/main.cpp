@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "command_line.h"
+#include "common/data_root_path.h"
 #include "common/json_text.h"
-#include "common/path_text.h"
 #include "export/video_export.h"
 #include "gps/gpx_writer.h"
 
@@ -234,7 +234,7 @@ int RunTrack(int argc, char** argv) {
         return line.UsageError("DATA_ROOT and OUT.gpx are needed");
     if (!IsDirectory(line.Operands()[0]))
         return line.Error(line.Operands()[0] + ": no such data root");
-    request.dataRoot = WithSlash(line.Operands()[0]);
+    request.dataRoot = DataRootPath(line.Operands()[0]);
     request.output = line.Operands()[1];
     request.date = *day;
     const GpxResult result = WriteDayGpx(request);
@@ -285,7 +285,7 @@ VideoLine ReadVideoLine(tools::CommandLine& line, int argc, char** argv) {
     if (v.exit)
         return v;
     v.request.mode = each ? ExportMode::kEach : ExportMode::kMerged;
-    v.request.dataRoot = WithSlash(line.Operands()[0]);
+    v.request.dataRoot = DataRootPath(line.Operands()[0]);
     v.request.output = line.Operands()[1];
     v.request.date = from->date;
     v.request.fromSecond = from->second;
@@ -298,7 +298,7 @@ int RunVideo(int argc, char** argv) {
     const VideoLine v = ReadVideoLine(line, argc, argv);
     if (v.exit)
         return *v.exit;
-    if (!IsDirectory(v.request.dataRoot)) {
+    if (!IsDirectory(v.request.dataRoot.Text())) {
         const std::string message = line.Operands()[0] + ": no such data root";
         if (v.json)
             PrintJson("no_data_root", message, {});

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "commands.h"
+#include "common/data_root_path.h"
 #include "library/card_ingest.h"
 #include "progress_line.h"
 
@@ -95,7 +96,7 @@ int RunIngest(const ToolOptions& options) {
     std::signal(SIGTERM, AskToStop);
     ProgressLine line(!options.quiet);
     IngestRequest request;
-    request.dataRoot = options.dataRoot;
+    request.dataRoot = DataRootPath(options.dataRoot);
     request.library = options.library;
     request.vehicle = options.vehicle;
     request.cancel = &stopAsked;

@@ -11,8 +11,8 @@
 
 #include "avifix/repair_pass.h"
 #include "command_line.h"
+#include "common/data_root_path.h"
 #include "common/json_text.h"
-#include "common/path_text.h"
 
 namespace {
 
@@ -230,8 +230,9 @@ class ProgressBar {
 
 // What the command line names: one data root, or clip files that exist.
 struct Operands {
-    std::vector<std::string> paths;  // the root ends in '/'
-    bool rootMode = false;
+    std::vector<std::string> paths;
+    bool rootMode = false;  // the one path is a data root, `root`
+    DataRootPath root;
     bool missing = false;  // some were not there (named on stderr)
 };
 
@@ -255,13 +256,13 @@ std::optional<int> ReadOperands(const tramlet::tools::CommandLine& line, Operand
     if (out.paths.empty())
         return 1;
     if (out.rootMode)
-        out.paths[0] = WithSlash(out.paths[0]);
+        out.root = DataRootPath(out.paths[0]);
     return std::nullopt;
 }
 
 void PrintSummary(const PassReport& pass, const Operands& operands, bool dryRun) {
     if (operands.rootMode && pass.files.empty())
-        std::printf("No clips in %svideo\n", operands.paths[0].c_str());
+        std::printf("No clips in %svideo\n", operands.root.Text().c_str());
     std::printf("%zu file%s: %zu repaired, %zu duration added, %zu left alone, %zu failed%s\n",
                 pass.files.size(), pass.files.size() == 1 ? "" : "s",
                 pass.Count(ClipAction::Repaired), pass.Count(ClipAction::DurationAdded),
@@ -302,12 +303,12 @@ int main(int argc, char** argv) {
         std::fflush(stdout);
         bar.Redraw();
     };
-    const PassReport pass = rootMode ? RunRepairPass(operands.paths[0], options, callbacks)
+    const PassReport pass = rootMode ? RunRepairPass(operands.root, options, callbacks)
                                      : RepairFiles(operands.paths, options, callbacks);
     bar.Clear();
     const int status = pass.AllFine() && !operands.missing ? 0 : 1;
     if (json)
-        PrintJson(pass, rootMode ? &operands.paths[0] : nullptr, dryRun, status);
+        PrintJson(pass, rootMode ? &operands.root.Text() : nullptr, dryRun, status);
     else if (!quiet)
         PrintSummary(pass, operands, dryRun);
     return status;

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "common/data_root_path.h"
 #include "h264_encoder.h"
 #include "recorder_clock.h"
 
@@ -34,7 +35,7 @@ struct LoggedDrive {
 };
 
 struct CardPlan {
-    std::string root;  // ends in '/'
+    DataRootPath root;
     EncoderSettings encoder;
     bool noise = false;
     bool oddFrames = false;  // every frame padded to an odd length

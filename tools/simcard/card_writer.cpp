@@ -33,7 +33,7 @@ void PrepareFolder(const std::string& folder) {
 }
 
 void WriteVersionFile(const CardPlan& card) {
-    const std::string path = card.root + ".version";
+    const std::string path = card.root.Below(".version");
     if (!card.cardVersion && std::filesystem::exists(path))
         return;
     std::ofstream out(path, std::ios::binary | std::ios::trunc);

@@ -56,7 +56,7 @@ constexpr DemoDrive kDrives[] = {{2, 8, 0, 30}, {2, 18, 30, 15}, {21, 7, 45, 25}
 
 }  // namespace
 
-CardPlan DemoPlan(const std::string& root, RecorderTime today) {
+CardPlan DemoPlan(const DataRootPath& root, RecorderTime today) {
     CardPlan card;
     card.root = root;
     card.encoder.width = 640;

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <string>
-
 #include "card_plan.h"
 
 namespace tramlet::simcard {
@@ -10,6 +8,6 @@ namespace tramlet::simcard {
 // in, so that the calendar opens on them, with recordings of one to four
 // channels, clips a power cut left unclosed (one of them torn), a finished
 // clip still named with duration 0, and GPS logs for all days but one.
-CardPlan DemoPlan(const std::string& root, RecorderTime today);
+CardPlan DemoPlan(const DataRootPath& root, RecorderTime today);
 
 }  // namespace tramlet::simcard

@@ -19,7 +19,7 @@ using namespace tramlet::simcard;
 
 // The demo card is meant for a fresh folder; clips already there would be
 // mixed with it.
-void RequireNoClips(const std::string& root) {
+void RequireNoClips(const tramlet::DataRootPath& root) {
     std::error_code error;
     const std::filesystem::path video = tramlet::VideoFolder(root);
     if (std::filesystem::is_directory(video, error) && !std::filesystem::is_empty(video, error))
@@ -30,7 +30,7 @@ void RequireNoClips(const std::string& root) {
 void PrintReport(const CardPlan& card, const CardReport& report, double seconds) {
     size_t frames = 0;
     for (const ClipResult& clip : report.clips) {
-        std::printf("%svideo/%s  %zu frames%s%s\n", card.root.c_str(), clip.fileName.c_str(),
+        std::printf("%s  %zu frames%s%s\n", tramlet::ClipPath(card.root, clip.fileName).c_str(),
                     clip.frames.size(), clip.unclosed ? ", unclosed" : "",
                     clip.tail ? (clip.tail->id == "00dc" ? ", torn last chunk"
                                                          : ", foreign chunk at the end")
@@ -43,10 +43,10 @@ void PrintReport(const CardPlan& card, const CardReport& report, double seconds)
 
 int Run(const SimcardOptions& options) {
     const RecorderTime today = LocalNow();
+    const CardPlan card = options.demo ? DemoPlan(tramlet::DataRootPath(options.root), today)
+                                       : PlanFromOptions(options, today);
     if (options.demo)
-        RequireNoClips(options.root);
-    const CardPlan card =
-        options.demo ? DemoPlan(options.root, today) : PlanFromOptions(options, today);
+        RequireNoClips(card.root);
     const auto began = std::chrono::steady_clock::now();
     const CardReport report = WriteCard(card);
     if (!options.manifest.empty())

@@ -7,7 +7,6 @@
 #include <map>
 #include <set>
 
-#include "common/path_text.h"
 #include "playback/frame_stamp.h"
 
 namespace tramlet::simcard {
@@ -295,7 +294,6 @@ SimcardOptions ParseOptions(const std::vector<std::string>& args) {
     if (o.help)
         return o;
     CheckCombinations(o, given);
-    o.root = WithSlash(o.root);
     return o;
 }
 
@@ -305,7 +303,7 @@ const char* HelpText() {
 
 CardPlan PlanFromOptions(const SimcardOptions& o, RecorderTime today) {
     CardPlan card;
-    card.root = o.root;
+    card.root = DataRootPath(o.root);
     card.encoder = o.encoder;
     if (card.encoder.keyint == 0)
         card.encoder.keyint = std::max(1, (o.encoder.rateMilli + 500) / 1000);

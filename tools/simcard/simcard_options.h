@@ -19,7 +19,7 @@ struct SimcardOptions {
     bool help = false;
     bool quiet = false;
     bool demo = false;
-    std::string root;  // ends in '/'
+    std::string root;  // the DATA_ROOT as given
     std::string manifest;
 
     std::optional<RecorderTime> start;

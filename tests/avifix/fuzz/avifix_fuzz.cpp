@@ -20,16 +20,18 @@
 #include "avifix/nal_splitter.h"
 #include "avifix/repair_pass.h"
 #include "avifix_support.h"
+#include "common/data_root_path.h"
 #include "support/fuzz_check.h"
 
 namespace {
 
 using namespace tramlet::avifix;
 using namespace tramlet::avifix::test;
+using tramlet::DataRootPath;
 
-const std::string kRootPath = "/card/";
+const DataRootPath kRootPath("/card/");
 std::string ClipPathOf(const std::string& name) {
-    return kRootPath + "video/" + name;
+    return kRootPath.Below("video/" + name);
 }
 
 class DetectorSink : public NalUnitSink {

@@ -21,7 +21,7 @@ bool SameFields(const ClipName& a, const ClipName& b) {
            a.duration == b.duration;
 }
 
-// The name part of a pattern below a root of "".
+// The name part of a pattern, after its last '/'.
 std::string_view NamePart(const std::string& pattern) {
     return std::string_view(pattern).substr(pattern.rfind('/') + 1);
 }
@@ -41,15 +41,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string formatted = c.FileName();
     const std::optional<ClipName> again = ParseClipName(formatted);
     FUZZ_CHECK(again && SameFields(*again, c));
+    const DataRootPath root("/card");
     for (const std::string& pattern :
-         {AllClipsPattern(""), AllClipsByShapePattern(""),
-          DayClipsPattern("", c.year, c.month, c.day),
-          RecordingClipsPattern("", c.year, c.month, c.day, c.hour, c.minute, c.second),
-          ChannelClipByStampPattern("", c.Stamp(), c.channel),
-          ChannelClipPattern("", c.year, c.month, c.day, c.hour, c.minute, c.second, c.channel)}) {
+         {AllClipsPattern(root), AllClipsByShapePattern(root),
+          DayClipsPattern(root, c.year, c.month, c.day),
+          RecordingClipsPattern(root, c.year, c.month, c.day, c.hour, c.minute, c.second),
+          ChannelClipByStampPattern(root, c.Stamp(), c.channel),
+          ChannelClipPattern(root, c.year, c.month, c.day, c.hour, c.minute, c.second,
+                             c.channel)}) {
         FUZZ_CHECK(MatchesWildcard(NamePart(pattern), formatted));
     }
-    FUZZ_CHECK(RepairedClipPath("", c.year, c.month, c.day, c.hour, c.minute, c.second, c.channel,
-                                c.duration) == "video/" + formatted);
+    FUZZ_CHECK(RepairedClipPath(root, c.year, c.month, c.day, c.hour, c.minute, c.second, c.channel,
+                                c.duration) == ClipPath(root, formatted));
     return 0;
 }

@@ -73,7 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const double parsed = ParseCNumber(token);
     FUZZ_CHECK(parsed == expected || (std::isnan(parsed) && std::isnan(expected)));
 
-    const std::string root = test::FuzzScratch("tramlet-gps-fuzz").string() + "/";
+    const DataRootPath root(test::FuzzScratch("tramlet-gps-fuzz").string());
     std::filesystem::create_directories(GpsFolder(root));
     std::ofstream(GpsLogPath(root, 2012, 3, 5), std::ios::binary | std::ios::trunc)
         .write(text.data(), static_cast<std::streamsize>(text.size()));
