@@ -7,15 +7,14 @@
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 #include "backup/block_io.h"
+#include "backup/file_hash.h"
 #include "backup/hash_thread.h"
-#include "backup/sha256.h"
 #include "backup/sha256_sums.h"
 #include "catalogue/folder_listing.h"
 #include "catalogue/storage_layout.h"
@@ -89,17 +88,6 @@ std::optional<GpxRequest> DayLogRequest(const BackupItem& item) {
     return request;
 }
 
-// The hash of a small file the backup wrote itself; empty when it cannot be
-// read back.
-std::string HashOfFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    Sha256 hash;
-    char block[1 << 16];
-    while (in.read(block, sizeof block) || in.gcount() > 0)
-        hash.Update(block, static_cast<size_t>(in.gcount()));
-    return in.bad() || !in.eof() ? std::string() : hash.HexDigest();
-}
-
 // A copied day log gets its track as GPX beside it, so the backup opens in
 // any GPS tool. It is made from the card's log and the card's recordings of
 // the day (the backup may hold only some of them); a day without a fix gets
@@ -114,8 +102,8 @@ void AddDayTrack(const BackupItem& item, const std::string& backupDir, BackupRep
     request->output = backupDir + relative;
     const GpxResult written = WriteDayGpx(*request);
     if (written) {
-        if (const std::string hash = HashOfFile(request->output); !hash.empty())
-            sums.Set(relative, hash);
+        if (const auto hash = HashFile(request->output))
+            sums.Set(relative, *hash);
     } else if (written.error().kind == GpxError::kWriteFailed) {
         result.failures.push_back(
             {relative, Why(BackupProblem::kCopyFailed, written.error().error)});

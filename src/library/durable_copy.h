@@ -2,12 +2,11 @@
 
 #include <atomic>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
 
-#include "common/failure.h"
+#include "backup/file_hash.h"
 
 namespace tramlet::library {
 
@@ -18,8 +17,6 @@ struct CopyOutcome {
     std::string sha256;  // of what was read, which the new file was found to hold
     std::string error;   // why not, when neither ok nor cancelled
 };
-
-using ByteProgress = std::function<void(std::uint64_t bytes)>;
 
 // Copies files so that a copy either holds exactly what was read or is not
 // kept. The bytes read are hashed on another thread while they are written;
@@ -44,16 +41,6 @@ class DurableCopier {
     struct Pipeline;
     std::unique_ptr<Pipeline> pipeline_;
 };
-
-enum class HashProblem {
-    kUnreadable,  // the file could not be opened or read to its end
-    kCancelled,
-};
-
-// The SHA-256 of a file, reading and hashing in turns, or why there is none.
-Expected<std::string, Failure<HashProblem>> HashFile(const std::string& path,
-                                                     const ByteProgress& progress = {},
-                                                     const std::atomic<bool>* cancel = nullptr);
 
 // Makes the entries of a folder (a rename into it) durable; false with
 // errno set when the flush fails.
