@@ -23,11 +23,6 @@ bool IsListable(const ClipName& clip) {
            clip.minute < 60 && clip.second >= 0 && clip.second < 60;
 }
 
-// What a day's clips are named like, whatever folder holds them.
-std::string DayClipsName(int year, int month, int day) {
-    return std::string(PatternName(DayClipsPattern(DataRootPath(), year, month, day)));
-}
-
 using MonthNames = std::array<std::vector<std::string>, kMaxDayOfMonth + 1>;
 
 // The names of the month's clips by day, each day's in listing order: what

@@ -30,7 +30,7 @@ std::string AllClipsByShapePattern(const DataRootPath& root) {
 }
 
 std::string DayClipsPattern(const DataRootPath& root, int year, int month, int day) {
-    return root.Below(Format("video/%04d%02d%02d-*-*-*.avi", year, month, day));
+    return root.Below("video/" + DayClipsName(year, month, day));
 }
 
 std::string RecordingClipsPattern(const DataRootPath& root, int year, int month, int day, int hour,
@@ -77,6 +77,10 @@ std::string StartStamp(int year, int month, int day, int hour, int minute, int s
 
 std::string RelativeClipPath(std::string_view fileName) {
     return "video/" + std::string(fileName);
+}
+
+std::string DayClipsName(int year, int month, int day) {
+    return Format("%04d%02d%02d-*-*-*.avi", year, month, day);
 }
 
 std::string RelativeGpsLogPath(int year, int month, int day) {

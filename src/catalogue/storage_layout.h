@@ -26,8 +26,9 @@ std::string VideoFolder(const DataRootPath& root);
 std::string GpsFolder(const DataRootPath& root);
 std::string StartStamp(int year, int month, int day, int hour, int minute, int second);
 
-// The same paths relative to the data root.
+// The same paths relative to the data root, and the pattern of a day's clip names.
 std::string RelativeClipPath(std::string_view fileName);
+std::string DayClipsName(int year, int month, int day);
 std::string RelativeGpsLogPath(int year, int month, int day);
 
 }  // namespace tramlet
